@@ -1,0 +1,127 @@
+#include "model/filters.h"
+
+#include <cwctype>
+#include <vector>
+
+namespace mapolt::filters {
+
+namespace {
+
+// Decodes UTF-8 leniently: a malformed byte stands for itself.
+std::vector<char32_t> foldedCodePoints(std::string_view s) {
+    std::vector<char32_t> out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        std::size_t len = 1;
+        char32_t cp = lead;
+        if (lead >= 0xC0 && lead < 0xE0) {
+            len = 2;
+            cp = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            len = 3;
+            cp = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead < 0xF8) {
+            len = 4;
+            cp = lead & 0x07;
+        }
+        bool valid = len == 1 || i + len <= s.size();
+        for (std::size_t k = 1; valid && k < len; ++k) {
+            const auto cont = static_cast<unsigned char>(s[i + k]);
+            valid = (cont & 0xC0) == 0x80;
+            cp = (cp << 6) | (cont & 0x3F);
+        }
+        if (!valid) {
+            len = 1;
+            cp = lead;
+        }
+        out.push_back(cp < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(cp)))
+                                : static_cast<char32_t>(std::towlower(static_cast<wint_t>(cp))));
+        i += len;
+    }
+    return out;
+}
+
+bool nameLike(const ATask& t, const std::string& pattern) {
+    return !t.name.absent() && likeCaseInsensitive(*t.name.optional(), pattern);
+}
+
+} // namespace
+
+bool rootTaskFilter(const ATask& t) { return !t.prevSibling() && !t.superTask(); }
+bool lastTaskFilter(const ATask& t) { return !t.nextSibling() && !t.superTask(); }
+bool topLevelTaskFilter(const ATask& t) { return !t.superTask(); }
+
+Predicate<Resource> initialsFilter(std::string initials) {
+    return [initials = std::move(initials)](const Resource& r) {
+        return r.initials.optional() == initials;
+    };
+}
+
+Predicate<ATaskResource> resourceFilter(const Resource* resource) {
+    return [resource](const ATaskResource& a) { return a.resource() == resource; };
+}
+
+bool orphanAssignmentFilter(const ATaskResource& a) { return !a.resource() || !a.task(); }
+bool orphanUsageFilter(const AResourceUsage& u) { return !u.resource() || !u.taskResource(); }
+
+Predicate<AResourceUsage> usageDayRangeFilter(float first, float last) {
+    return [first, last](const AResourceUsage& u) {
+        return !u.daysFromStart.absent() && u.daysFromStart() >= first &&
+               u.daysFromStart() <= last;
+    };
+}
+
+Predicate<Day> dayDateRangeFilter(Date from, Date before) {
+    return [from, before](const Day& d) {
+        return !d.date.absent() && d.date() >= from && d.date() < before;
+    };
+}
+
+Predicate<Calandar> selfFilter(const Calandar* cal) {
+    return [cal](const Calandar& c) { return &c == cal; };
+}
+
+Predicate<ATask> findBeforeFilter(std::int32_t viewOrder, std::string pattern) {
+    return [viewOrder, pattern = std::move(pattern)](const ATask& t) {
+        return !t.viewOrder.absent() && t.viewOrder() < viewOrder && nameLike(t, pattern);
+    };
+}
+
+Predicate<ATask> findAfterFilter(std::int32_t viewOrder, std::string pattern) {
+    return [viewOrder, pattern = std::move(pattern)](const ATask& t) {
+        return !t.viewOrder.absent() && t.viewOrder() > viewOrder && nameLike(t, pattern);
+    };
+}
+
+Predicate<ATask> findNameFilter(std::string pattern) {
+    return [pattern = std::move(pattern)](const ATask& t) { return nameLike(t, pattern); };
+}
+
+bool likeCaseInsensitive(std::string_view text, std::string_view pattern) {
+    const std::vector<char32_t> s = foldedCodePoints(text);
+    const std::vector<char32_t> p = foldedCodePoints(pattern);
+    // Greedy wildcard matching with one backtrack point: linear in practice, never
+    // exponential on patterns full of stars.
+    std::size_t si = 0, pi = 0, starP = std::string_view::npos, starS = 0;
+    while (si < s.size()) {
+        if (pi < p.size() && (p[pi] == U'?' || (p[pi] != U'*' && p[pi] == s[si]))) {
+            ++si;
+            ++pi;
+        } else if (pi < p.size() && p[pi] == U'*') {
+            starP = pi++;
+            starS = si;
+        } else if (starP != std::string_view::npos) {
+            pi = starP + 1;
+            si = ++starS;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == U'*') ++pi;
+    return pi == p.size();
+}
+
+bool byViewOrder(const ATask& a, const ATask& b) { return a.viewOrder() < b.viewOrder(); }
+
+} // namespace mapolt::filters

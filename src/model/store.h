@@ -1,0 +1,125 @@
+#pragma once
+
+#include "model/record.h"
+#include "model/undo_manager.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace mapolt {
+
+template <class E> using Predicate = std::function<bool(const E&)>;
+template <class E> using Ordering = std::function<bool(const E&, const E&)>;
+
+// What changed between two flushes, delivered to change listeners at the flush.
+struct StoreChanges {
+    std::vector<Record*> inserted;
+    std::vector<Record*> updated;
+    std::vector<Record*> deleted;
+};
+
+using ObservationToken = std::uint64_t;
+
+// One store per document: owns every record, keeps inverses, records undo.
+class Store {
+public:
+    Store();
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    template <class E> E* insert() { return static_cast<E*>(insert(E::kEntity)); }
+    Record* insert(Entity e);
+    // Clears the record from every partner, then removes it from fetches. The record stays
+    // in memory while the undo history can bring it back.
+    void deleteRecord(Record* r);
+
+    template <class E>
+    std::vector<E*> fetch(const Predicate<E>& filter = {}, const Ordering<E>& order = {}) const;
+    // The first record of `fetch(filter, order)` without sorting the rest.
+    template <class E> E* fetchFirst(const Predicate<E>& filter, const Ordering<E>& order) const;
+    std::vector<Record*> fetchAll(Entity e) const;
+    std::size_t count(Entity e) const { return liveCount_[static_cast<std::size_t>(e)]; }
+
+    // Delivers queued change notifications and closes the current undo group.
+    void flushPendingChanges();
+
+    std::string identityString(const Record* r) const;
+    Record* recordForIdentity(std::string_view identity) const;
+
+    UndoManager& undoManager() { return undo_; }
+
+    // Attribute and relationship observation by key; called after each notifying change.
+    using Observer = std::function<void(Record&, std::string_view key)>;
+    ObservationToken observe(Entity e, std::string_view key, Observer observer);
+    void stopObserving(ObservationToken token);
+    using ChangeListener = std::function<void(const StoreChanges&)>;
+    ObservationToken addChangeListener(ChangeListener listener);
+
+private:
+    friend class Record;
+    friend class UndoManager;
+
+    void attributeChanged(Record& r, std::size_t attr, Value before);
+    void setToOne(Record& a, std::size_t rel, Record* b);
+    void addToMany(Record& a, std::size_t rel, Record* m);
+    void removeFromMany(Record& a, std::size_t rel, Record* m);
+    void writeToOne(Record& a, std::size_t rel, Record* b);
+    void writeToMany(Record& a, std::size_t rel, Record* m, bool add);
+    void replay(const UndoStep& step, bool forward);
+    void setDeleted(Record& r, bool deleted);
+    void purgeDeletedRecords();
+    void notify(Record& r, std::size_t key);
+    void noteUpdated(Record& r);
+
+    std::array<std::vector<std::unique_ptr<Record>>, kEntityCount> records_;
+    std::array<std::size_t, kEntityCount> liveCount_{};
+    std::uint64_t nextSerial_ = 1;
+    UndoManager undo_;
+
+    struct KeyObserver {
+        ObservationToken token;
+        Observer observer;
+    };
+    // Keyed by entity * 256 + key index (attributes first, then relationships).
+    std::unordered_map<std::uint32_t, std::vector<KeyObserver>> observers_;
+    std::vector<std::pair<ObservationToken, ChangeListener>> listeners_;
+    ObservationToken nextToken_ = 1;
+    StoreChanges pending_;
+    std::unordered_set<Record*> pendingUpdated_;
+    bool hasDeadRecords_ = false;
+};
+
+template <class E>
+std::vector<E*> Store::fetch(const Predicate<E>& filter, const Ordering<E>& order) const {
+    std::vector<E*> out;
+    for (const auto& rec : records_[static_cast<std::size_t>(E::kEntity)]) {
+        if (rec->isDeleted()) continue;
+        auto* e = static_cast<E*>(rec.get());
+        if (!filter || filter(*e)) out.push_back(e);
+    }
+    if (order) std::stable_sort(out.begin(), out.end(), [&](E* a, E* b) { return order(*a, *b); });
+    return out;
+}
+
+template <class E>
+E* Store::fetchFirst(const Predicate<E>& filter, const Ordering<E>& order) const {
+    E* best = nullptr;
+    for (const auto& rec : records_[static_cast<std::size_t>(E::kEntity)]) {
+        if (rec->isDeleted()) continue;
+        auto* e = static_cast<E*>(rec.get());
+        if (filter && !filter(*e)) continue;
+        if (best == nullptr || (order && order(*e, *best))) best = e;
+    }
+    return best;
+}
+
+} // namespace mapolt

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "model/entities.h"
+#include "model/outline_engine.h"
+#include "model/preferences.h"
+#include "model/store.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace mapolt {
+
+// Owns every structural change of the task outline: creating tasks, sibling chains,
+// indent and outdent, moves, subtree deletion, linking runs, and the row numbering.
+class TaskHelper {
+public:
+    TaskHelper(Store& context, Project* project, const Preferences& preferences);
+
+    void setTaskLengthCalc(OutlineEngine* engine) { taskLengthCalc_ = engine; }
+    void setDependencyLinker(DependencyLinker* linker) { linker_ = linker; }
+
+    // Queries.
+    ATask* getRootTask() const;
+    ATask* getLastTask() const;
+    static ATask* getFirstSubSibling(const ATask* task);
+    static ATask* getLastSubSibling(const ATask* task);
+    static int depthOf(const ATask* task);
+    static bool isTask(const ATask* a, const ATask* parentOf);
+    static bool doesTask(const ATask* a, const ATask* haveSameParentAs);
+    ATask* getTaskForNumber(int number) const;
+    // Every task reachable from the root, in depth-first pre-order (the outline's rows).
+    std::vector<ATask*> outlineOrder() const;
+
+    // Numbering and identity.
+    void reIndexProject();
+    int orderNode(ATask* task, int taskNo);
+    std::uint32_t getUID();
+    void setDefaults(ATask* task);
+    float defaultDays() const { return defaultDays_; }
+    void setDefaultDays(float days) { defaultDays_ = days; }
+
+    // Creating and inserting.
+    ATask* createTaskRefTask(ATask* reference, bool isBlank);
+    void insertTaskBefore(ATask* task);
+    ATask* insertTaskAfter(ATask* task, bool reIndex = true);
+    void insertBlankTaskBefore(ATask* task);
+    void insertBlankTaskAfter(ATask* task);
+    void addBlankTask();
+    // A start day of exactly -1 means today.
+    ATask* addEndTask(float startDay, bool useLast = true);
+    ATask* addTaskSuperTask(ATask* superTask, int view, bool blank);
+    ATask* addTaskSuperTask2(ATask* superTask);
+
+    // Structure.
+    std::vector<ATask*> expandSelectionToIncludeBlanks(const std::vector<ATask*>& tasks) const;
+    void makeSubTask(const std::vector<ATask*>& tasks, bool reIndex = true);
+    void makeSuperTask(const std::vector<ATask*>& tasks);
+    int moveTaskUp(ATask* task);
+    int moveTaskDown(ATask* task);
+    void deleteChildTask(ATask* task);
+    void deleteChildTaskFromTree(ATask* task);
+    void makeTree(const std::vector<ATask*>& tasks, bool firstTaskIsSuper);
+
+    // Link operations, carried out by the attached link service.
+    void fixDependacies(const std::vector<ATask*>& tasks);
+    int makeDepenantFrom(ATask* predecessor, ATask* successor);
+
+    Store& context() const { return context_; }
+    Project* project() const { return project_; }
+
+private:
+    std::vector<ATask*> sortedByViewOrder(std::vector<ATask*> tasks) const;
+    void linkNewTaskBefore(ATask* task, ATask* x);
+    void linkNewTaskAfter(ATask* task, ATask* x);
+    void calcDays(ATask* task);
+    void postProjectChanged(const void* sender) const;
+
+    Store& context_;
+    Project* project_;
+    const Preferences& preferences_;
+    OutlineEngine* taskLengthCalc_ = nullptr;
+    DependencyLinker* linker_ = nullptr;
+    std::uint32_t uid_ = 0;
+    float defaultDays_ = 1.0f;
+};
+
+} // namespace mapolt

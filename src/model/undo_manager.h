@@ -1,0 +1,94 @@
+#pragma once
+
+#include "model/value.h"
+
+#include <cstddef>
+#include <functional>
+#include <variant>
+#include <vector>
+
+namespace mapolt {
+
+class Record;
+class Store;
+
+// One recorded change, as it happened to one side of the graph. Inverse ends are recorded
+// as changes of their own, so replaying a group backwards restores both ends exactly.
+struct AttributeChange {
+    Record* record;
+    std::size_t attribute;
+    Value before;
+    Value after;
+};
+struct ToOneChange {
+    Record* record;
+    std::size_t relationship;
+    Record* before;
+    Record* after;
+};
+struct ToManyChange {
+    Record* record;
+    std::size_t relationship;
+    Record* member;
+    bool added;
+};
+struct LifecycleChange {
+    Record* record;
+    bool inserted; // otherwise deleted
+};
+using UndoStep = std::variant<AttributeChange, ToOneChange, ToManyChange, LifecycleChange>;
+
+// Records notifying writes, relationship changes, insertions and deletions in groups.
+// A group closes at the store's "flush pending changes" (or before an undo or redo).
+class UndoManager {
+public:
+    explicit UndoManager(Store& store) : store_(store) {}
+
+    bool isUndoRegistrationEnabled() const { return disabled_ == 0; }
+    // Nestable: registration resumes when every disable has been matched.
+    void disableUndoRegistration() { ++disabled_; }
+    void enableUndoRegistration() {
+        if (disabled_ > 0) --disabled_;
+    }
+
+    bool canUndo() const { return !undoStack_.empty() || !open_.empty(); }
+    bool canRedo() const { return !redoStack_.empty(); }
+    std::size_t undoGroupCount() const { return undoStack_.size() + (open_.empty() ? 0 : 1); }
+    void undo();
+    void redo();
+    void removeAllActions();
+    bool hasHistory() const { return canUndo() || canRedo(); }
+
+    // Called after every undo and redo; the document posts ProjectChanged from here.
+    void setAfterUndoRedo(std::function<void()> hook) { afterUndoRedo_ = std::move(hook); }
+
+    void record(UndoStep step);
+    void closeGroup();
+
+private:
+    using Group = std::vector<UndoStep>;
+
+    Store& store_;
+    std::vector<Group> undoStack_;
+    std::vector<Group> redoStack_;
+    Group open_;
+    int disabled_ = 0;
+    bool replaying_ = false;
+    std::function<void()> afterUndoRedo_;
+};
+
+// Suspends undo registration for a scope (loading a file, view-state writes).
+class UndoRegistrationPause {
+public:
+    explicit UndoRegistrationPause(UndoManager& m) : manager_(m) {
+        manager_.disableUndoRegistration();
+    }
+    ~UndoRegistrationPause() { manager_.enableUndoRegistration(); }
+    UndoRegistrationPause(const UndoRegistrationPause&) = delete;
+    UndoRegistrationPause& operator=(const UndoRegistrationPause&) = delete;
+
+private:
+    UndoManager& manager_;
+};
+
+} // namespace mapolt
