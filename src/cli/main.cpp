@@ -56,7 +56,8 @@ int summary() {
 
 int main(int argc, char** argv) {
     const std::string_view command = argc > 1 ? argv[1] : "summary";
-    if (command == "summary") return summary();
+    if (command == "summary")
+        return summary();
     std::fprintf(stderr, "mapolt-cli: unknown command \"%.*s\"\nusage: mapolt-cli summary\n",
                  static_cast<int>(command.size()), command.data());
     return 2;

@@ -6,7 +6,7 @@
 namespace mapolt {
 
 class Calandar final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::Calandar;
     Calandar() : Record(kEntity) {}
 
@@ -24,7 +24,7 @@ public:
 
 // Working hours of one weekday (viewOrder 0 = Sunday ... 6 = Saturday).
 class Week final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::Week;
     Week() : Record(kEntity) {}
 
@@ -37,7 +37,7 @@ public:
 
 // Working hours of one date, overriding the weekly pattern.
 class Day final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::Day;
     Day() : Record(kEntity) {}
 

@@ -55,7 +55,9 @@ int daysBetween(Date from, Date to) {
     return static_cast<int>((civilDay(to) - civilDay(from)).count());
 }
 
-int weekday(Date d) { return localParts(d).tm_wday; }
+int weekday(Date d) {
+    return localParts(d).tm_wday;
+}
 
 Date fromYmd(int year, int month, int day, int hour, int minute) {
     std::tm p{};

@@ -6,7 +6,7 @@
 namespace mapolt {
 
 class Baseline final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::Baseline;
     Baseline() : Record(kEntity) {}
 
@@ -23,7 +23,7 @@ public:
 };
 
 class PrintSettings final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::PrintSettings;
     PrintSettings() : Record(kEntity) {}
 
@@ -34,7 +34,7 @@ public:
 };
 
 class ColumnStates final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::ColumnStates;
     ColumnStates() : Record(kEntity) {}
 

@@ -13,35 +13,35 @@ struct FieldAccess;
 // An optional attribute value. Reading an absent value gives the type's zero (0, NO, "");
 // writes go through the owning record so that undo and observers see them.
 template <class T> class Attribute {
-public:
+  public:
     T operator()() const { return value_ ? *value_ : T{}; }
     bool absent() const { return !value_.has_value(); }
     const std::optional<T>& optional() const { return value_; }
 
-private:
+  private:
     friend struct FieldAccess;
     std::optional<T> value_;
 };
 
 class ToOneBase {
-public:
+  public:
     Record* target() const { return target_; }
 
-private:
+  private:
     friend struct FieldAccess;
     Record* target_ = nullptr;
 };
 
 template <class T> class ToOne : public ToOneBase {
-public:
+  public:
     T* operator()() const { return static_cast<T*>(target()); }
 };
 
 // Typed view over a to-many end; members iterate in insertion order.
 template <class T> class ToMany : public RecordSet {
-public:
+  public:
     class Iterator {
-    public:
+      public:
         explicit Iterator(RecordSet::Iterator it) : it_(it) {}
         T* operator*() const { return static_cast<T*>(*it_); }
         Iterator& operator++() {
@@ -50,7 +50,7 @@ public:
         }
         bool operator==(const Iterator& o) const { return it_ == o.it_; }
 
-    private:
+      private:
         RecordSet::Iterator it_;
     };
     Iterator begin() const { return Iterator(RecordSet::begin()); }
@@ -58,7 +58,8 @@ public:
     std::vector<T*> operator()() const {
         std::vector<T*> out;
         out.reserve(size());
-        for (T* r : *this) out.push_back(r);
+        for (T* r : *this)
+            out.push_back(r);
         return out;
     }
 };

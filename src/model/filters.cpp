@@ -8,7 +8,7 @@ namespace mapolt::filters {
 namespace {
 
 // Decodes UTF-8 leniently: a malformed byte stands for itself.
-std::vector<char32_t> foldedCodePoints(std::string_view s) {
+std::vector<char32_t> decodeUtf8(std::string_view s) {
     std::vector<char32_t> out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
@@ -35,11 +35,25 @@ std::vector<char32_t> foldedCodePoints(std::string_view s) {
             len = 1;
             cp = lead;
         }
-        out.push_back(cp < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(cp)))
-                                : static_cast<char32_t>(std::towlower(static_cast<wint_t>(cp))));
+        out.push_back(cp);
         i += len;
     }
     return out;
+}
+
+// Case folding that does not depend on the process locale for the common alphabets.
+char32_t foldCase(char32_t cp) {
+    if (cp < 0x80)
+        return static_cast<char32_t>(std::tolower(static_cast<int>(cp)));
+    if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) || (cp >= 0x391 && cp <= 0x3A9) ||
+        (cp >= 0x410 && cp <= 0x42F))
+        return cp + 0x20;
+    if (cp >= 0x400 && cp <= 0x40F)
+        return cp + 0x50;
+    if (cp >= 0x100 && cp <= 0x17F && cp != 0x130 && cp != 0x131 && cp != 0x138 &&
+        (cp < 0x139 || cp > 0x148) && cp < 0x179)
+        return cp | 1u;
+    return static_cast<char32_t>(std::towlower(static_cast<wint_t>(cp)));
 }
 
 bool nameLike(const ATask& t, const std::string& pattern) {
@@ -48,9 +62,15 @@ bool nameLike(const ATask& t, const std::string& pattern) {
 
 } // namespace
 
-bool rootTaskFilter(const ATask& t) { return !t.prevSibling() && !t.superTask(); }
-bool lastTaskFilter(const ATask& t) { return !t.nextSibling() && !t.superTask(); }
-bool topLevelTaskFilter(const ATask& t) { return !t.superTask(); }
+bool rootTaskFilter(const ATask& t) {
+    return !t.prevSibling() && !t.superTask();
+}
+bool lastTaskFilter(const ATask& t) {
+    return !t.nextSibling() && !t.superTask();
+}
+bool topLevelTaskFilter(const ATask& t) {
+    return !t.superTask();
+}
 
 Predicate<Resource> initialsFilter(std::string initials) {
     return [initials = std::move(initials)](const Resource& r) {
@@ -62,13 +82,16 @@ Predicate<ATaskResource> resourceFilter(const Resource* resource) {
     return [resource](const ATaskResource& a) { return a.resource() == resource; };
 }
 
-bool orphanAssignmentFilter(const ATaskResource& a) { return !a.resource() || !a.task(); }
-bool orphanUsageFilter(const AResourceUsage& u) { return !u.resource() || !u.taskResource(); }
+bool orphanAssignmentFilter(const ATaskResource& a) {
+    return !a.resource() || !a.task();
+}
+bool orphanUsageFilter(const AResourceUsage& u) {
+    return !u.resource() || !u.taskResource();
+}
 
 Predicate<AResourceUsage> usageDayRangeFilter(float first, float last) {
     return [first, last](const AResourceUsage& u) {
-        return !u.daysFromStart.absent() && u.daysFromStart() >= first &&
-               u.daysFromStart() <= last;
+        return !u.daysFromStart.absent() && u.daysFromStart() >= first && u.daysFromStart() <= last;
     };
 }
 
@@ -99,8 +122,12 @@ Predicate<ATask> findNameFilter(std::string pattern) {
 }
 
 bool likeCaseInsensitive(std::string_view text, std::string_view pattern) {
-    const std::vector<char32_t> s = foldedCodePoints(text);
-    const std::vector<char32_t> p = foldedCodePoints(pattern);
+    std::vector<char32_t> s = decodeUtf8(text);
+    std::vector<char32_t> p = decodeUtf8(pattern);
+    for (char32_t& c : s)
+        c = foldCase(c);
+    for (char32_t& c : p)
+        c = foldCase(c);
     // Greedy wildcard matching with one backtrack point: linear in practice, never
     // exponential on patterns full of stars.
     std::size_t si = 0, pi = 0, starP = std::string_view::npos, starS = 0;
@@ -118,10 +145,13 @@ bool likeCaseInsensitive(std::string_view text, std::string_view pattern) {
             return false;
         }
     }
-    while (pi < p.size() && p[pi] == U'*') ++pi;
+    while (pi < p.size() && p[pi] == U'*')
+        ++pi;
     return pi == p.size();
 }
 
-bool byViewOrder(const ATask& a, const ATask& b) { return a.viewOrder() < b.viewOrder(); }
+bool byViewOrder(const ATask& a, const ATask& b) {
+    return a.viewOrder() < b.viewOrder();
+}
 
 } // namespace mapolt::filters

@@ -10,8 +10,8 @@ NotificationCenter& NotificationCenter::defaultCenter() {
     return center;
 }
 
-NotificationCenter::Token NotificationCenter::addObserver(std::string_view name,
-                                                          const void* sender, Handler handler) {
+NotificationCenter::Token NotificationCenter::addObserver(std::string_view name, const void* sender,
+                                                          Handler handler) {
     const Token token = nextToken_++;
     entries_.push_back(
         {token, std::string(name), sender, std::make_shared<Handler>(std::move(handler))});
@@ -32,7 +32,8 @@ void NotificationCenter::post(std::string_view name, const void* sender) {
         // Skip observers removed by an earlier handler of this same post.
         const bool live = std::any_of(entries_.begin(), entries_.end(),
                                       [&](const Entry& e) { return e.token == token; });
-        if (live) (*handler)(n);
+        if (live)
+            (*handler)(n);
     }
 }
 

@@ -24,7 +24,7 @@ struct Notification {
 // The process-wide notification centre. Delivery is synchronous, on the posting thread, in
 // the order observers were added; an observer may add or remove observers while handling.
 class NotificationCenter {
-public:
+  public:
     using Token = std::uint64_t;
     using Handler = std::function<void(const Notification&)>;
 
@@ -35,7 +35,7 @@ public:
     void removeObserver(Token token);
     void post(std::string_view name, const void* sender);
 
-private:
+  private:
     struct Entry {
         Token token;
         std::string name;
@@ -48,12 +48,12 @@ private:
 
 // Removes its observer when it goes out of scope.
 class NotificationObserver {
-public:
+  public:
     NotificationObserver() = default;
     NotificationObserver(std::string_view name, const void* sender,
                          NotificationCenter::Handler handler)
-        : token_(NotificationCenter::defaultCenter().addObserver(name, sender,
-                                                                 std::move(handler))) {}
+        : token_(
+              NotificationCenter::defaultCenter().addObserver(name, sender, std::move(handler))) {}
     ~NotificationObserver() { reset(); }
     NotificationObserver(NotificationObserver&& o) noexcept : token_(o.token_) { o.token_ = 0; }
     NotificationObserver& operator=(NotificationObserver&& o) noexcept {
@@ -65,11 +65,12 @@ public:
         return *this;
     }
     void reset() {
-        if (token_ != 0) NotificationCenter::defaultCenter().removeObserver(token_);
+        if (token_ != 0)
+            NotificationCenter::defaultCenter().removeObserver(token_);
         token_ = 0;
     }
 
-private:
+  private:
     NotificationCenter::Token token_ = 0;
 };
 

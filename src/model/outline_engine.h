@@ -8,7 +8,7 @@ class ATask;
 
 // The scheduling engine's operations that outline edits trigger; the engine implements it.
 class OutlineEngine {
-public:
+  public:
     virtual ~OutlineEngine() = default;
     // Elapsed days of the task, recomputed when it is marked invalid.
     virtual float calcDaysForTask(ATask* task) = 0;
@@ -21,7 +21,7 @@ public:
 
 // Dependency-link edits that outline operations need; the link service implements it.
 class DependencyLinker {
-public:
+  public:
     virtual ~DependencyLinker() = default;
     // Removes links that now join a task with one of its ancestors or descendants.
     virtual void fixDependacies(const std::vector<ATask*>& tasks) = 0;

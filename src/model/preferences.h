@@ -19,7 +19,7 @@ inline constexpr std::string_view kShowStartup = "showStartup";
 // The per-user settings the core reads. The desktop app backs it with its settings store;
 // the CLI and tests use MemoryPreferences.
 class Preferences {
-public:
+  public:
     virtual ~Preferences() = default;
     virtual bool boolForKey(std::string_view key) const = 0;
     virtual long integerForKey(std::string_view key) const = 0;
@@ -27,7 +27,7 @@ public:
 
 // Registered defaults under explicit values; an unknown key reads NO / 0.
 class MemoryPreferences : public Preferences {
-public:
+  public:
     using Setting = std::variant<bool, long>;
 
     MemoryPreferences();
@@ -36,7 +36,7 @@ public:
     bool boolForKey(std::string_view key) const override;
     long integerForKey(std::string_view key) const override;
 
-private:
+  private:
     const Setting* find(std::string_view key) const;
     std::map<std::string, Setting, std::less<>> defaults_;
     std::map<std::string, Setting, std::less<>> values_;

@@ -6,7 +6,7 @@
 namespace mapolt {
 
 class Project final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::Project;
     Project() : Record(kEntity) {}
 

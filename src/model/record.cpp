@@ -6,15 +6,18 @@ namespace mapolt {
 
 Value Record::value(std::string_view key) const {
     const AttributeDesc* a = schema().attribute(key);
-    if (a == nullptr) return {};
+    if (a == nullptr)
+        return {};
     Value v = a->read(*this);
-    if (isAbsent(v) && a->absentReadsYes) return true;
+    if (isAbsent(v) && a->absentReadsYes)
+        return true;
     return v;
 }
 
 void Record::setValue(std::string_view key, const Value& v) {
     const std::ptrdiff_t index = schema().attributeIndex(key);
-    if (index < 0) return;
+    if (index < 0)
+        return;
     const AttributeDesc& a = schema().attributes[static_cast<std::size_t>(index)];
     Value before = a.read(*this);
     a.write(*this, v);
@@ -23,7 +26,8 @@ void Record::setValue(std::string_view key, const Value& v) {
 }
 
 void Record::setPrimitiveValue(std::string_view key, const Value& v) {
-    if (const AttributeDesc* a = schema().attribute(key)) a->write(*this, v);
+    if (const AttributeDesc* a = schema().attribute(key))
+        a->write(*this, v);
 }
 
 Record* Record::recordAtPath(std::string_view path) const {
@@ -32,7 +36,8 @@ Record* Record::recordAtPath(std::string_view path) const {
         const std::size_t dot = path.find('.');
         const std::string_view step = path.substr(0, dot);
         const RelationshipDesc* r = current->schema().relationship(step);
-        if (r == nullptr || r->toMany) return nullptr;
+        if (r == nullptr || r->toMany)
+            return nullptr;
         current = r->one(*current)->target();
         path = dot == std::string_view::npos ? std::string_view{} : path.substr(dot + 1);
     }
@@ -41,7 +46,8 @@ Record* Record::recordAtPath(std::string_view path) const {
 
 Value Record::valueAtPath(std::string_view path) const {
     const std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos) return value(path);
+    if (dot == std::string_view::npos)
+        return value(path);
     const Record* owner = recordAtPath(path.substr(0, dot));
     return owner == nullptr ? Value{} : owner->value(path.substr(dot + 1));
 }

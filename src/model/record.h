@@ -15,7 +15,7 @@ class Store;
 // Base of every model record. Writes name their kind at the call site:
 // set/addTo/removeFrom notify observers and are recorded for undo, setPrimitive does neither.
 class Record {
-public:
+  public:
     virtual ~Record() = default;
     Record(const Record&) = delete;
     Record& operator=(const Record&) = delete;
@@ -47,7 +47,7 @@ public:
     Record* recordAtPath(std::string_view path) const;
     Value valueAtPath(std::string_view path) const;
 
-protected:
+  protected:
     explicit Record(Entity e) : entity_(e) {}
     // For custom setters that write several values silently and announce one change last.
     template <class R, class T> void didChange(Attribute<T> R::*member, Value before) {
@@ -57,7 +57,7 @@ protected:
                                  std::move(before));
     }
 
-private:
+  private:
     friend class Store;
     template <class R, class M> std::size_t offsetOf(M R::*member) {
         auto* self = static_cast<R*>(this);
@@ -77,7 +77,8 @@ private:
 template <class R, class T>
 void Record::set(Attribute<T> R::*member, std::type_identity_t<std::optional<T>> v) {
     std::optional<T>& slot = FieldAccess::raw(static_cast<R*>(this)->*member);
-    if (slot == v) return;
+    if (slot == v)
+        return;
     Value before = slot ? Value{*slot} : Value{};
     slot = std::move(v);
     notifyAttributeWrite(schema().attributeIndexAtOffset(offsetOf(member)), std::move(before));

@@ -13,10 +13,13 @@ std::ptrdiff_t RecordSet::slotOf(const Record* r) const {
     return it == slots_.end() ? -1 : it - slots_.begin();
 }
 
-bool RecordSet::contains(const Record* r) const { return r != nullptr && slotOf(r) >= 0; }
+bool RecordSet::contains(const Record* r) const {
+    return r != nullptr && slotOf(r) >= 0;
+}
 
 bool RecordSet::insert(Record* r) {
-    if (r == nullptr || contains(r)) return false;
+    if (r == nullptr || contains(r))
+        return false;
     slots_.push_back(r);
     ++count_;
     if (index_) {
@@ -29,18 +32,22 @@ bool RecordSet::insert(Record* r) {
 
 bool RecordSet::erase(Record* r) {
     const std::ptrdiff_t slot = r == nullptr ? -1 : slotOf(r);
-    if (slot < 0) return false;
+    if (slot < 0)
+        return false;
     slots_[static_cast<std::size_t>(slot)] = nullptr;
-    if (index_) index_->erase(r);
+    if (index_)
+        index_->erase(r);
     --count_;
-    if (slots_.size() > 2 * static_cast<std::size_t>(count_) + 8) compact();
+    if (slots_.size() > 2 * static_cast<std::size_t>(count_) + 8)
+        compact();
     return true;
 }
 
 std::vector<Record*> RecordSet::members() const {
     std::vector<Record*> out;
     out.reserve(count_);
-    for (Record* r : *this) out.push_back(r);
+    for (Record* r : *this)
+        out.push_back(r);
     return out;
 }
 
@@ -55,11 +62,13 @@ void RecordSet::compact() {
 }
 
 void RecordSet::rebuildIndex() {
-    if (!index_) index_ = std::make_unique<std::unordered_map<const Record*, std::uint32_t>>();
+    if (!index_)
+        index_ = std::make_unique<std::unordered_map<const Record*, std::uint32_t>>();
     index_->clear();
     index_->reserve(slots_.size());
     for (std::uint32_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i] != nullptr) index_->emplace(slots_[i], i);
+        if (slots_[i] != nullptr)
+            index_->emplace(slots_[i], i);
 }
 
 } // namespace mapolt

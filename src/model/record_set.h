@@ -14,7 +14,7 @@ class Record;
 // Removal leaves a hole that is compacted later, and large sets keep a hash index, so
 // adding, finding and removing stay O(1) even on a parent with 100,000 children.
 class RecordSet {
-public:
+  public:
     RecordSet() = default;
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -29,7 +29,7 @@ public:
     std::vector<Record*> members() const;
 
     class Iterator {
-    public:
+      public:
         Iterator(Record* const* pos, Record* const* end) : pos_(pos), end_(end) { skipHoles(); }
         Record* operator*() const { return *pos_; }
         Iterator& operator++() {
@@ -39,19 +39,18 @@ public:
         }
         bool operator==(const Iterator& o) const { return pos_ == o.pos_; }
 
-    private:
+      private:
         void skipHoles() {
-            while (pos_ != end_ && *pos_ == nullptr) ++pos_;
+            while (pos_ != end_ && *pos_ == nullptr)
+                ++pos_;
         }
         Record* const* pos_;
         Record* const* end_;
     };
     Iterator begin() const { return {slots_.data(), slots_.data() + slots_.size()}; }
-    Iterator end() const {
-        return {slots_.data() + slots_.size(), slots_.data() + slots_.size()};
-    }
+    Iterator end() const { return {slots_.data() + slots_.size(), slots_.data() + slots_.size()}; }
 
-private:
+  private:
     static constexpr std::size_t kIndexThreshold = 16;
     std::ptrdiff_t slotOf(const Record* r) const;
     void compact();

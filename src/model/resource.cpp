@@ -8,9 +8,12 @@ namespace {
 
 // Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
 std::size_t sequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead < 0xF8) return 4;
-    if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
-    if (lead >= 0xC0) return 2;
+    if (lead >= 0xF0 && lead < 0xF8)
+        return 4;
+    if (lead >= 0xE0)
+        return lead < 0xF0 ? 3 : 1;
+    if (lead >= 0xC0)
+        return 2;
     return 1;
 }
 
@@ -21,10 +24,11 @@ std::string Resource::initialsFor(const std::string& name) {
     std::size_t start = 0;
     while (start <= name.size()) {
         std::size_t blank = name.find(' ', start);
-        if (blank == std::string::npos) blank = name.size();
+        if (blank == std::string::npos)
+            blank = name.size();
         if (blank > start) {
-            const std::size_t len = std::min(sequenceLength(static_cast<unsigned char>(name[start])),
-                                             blank - start);
+            const std::size_t len =
+                std::min(sequenceLength(static_cast<unsigned char>(name[start])), blank - start);
             out.append(name, start, len);
         }
         start = blank + 1;

@@ -6,7 +6,7 @@
 namespace mapolt {
 
 class Resource final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::Resource;
     Resource() : Record(kEntity) {}
 
@@ -28,7 +28,7 @@ public:
 };
 
 class ATaskResource final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::ATaskResource;
     ATaskResource() : Record(kEntity) {}
 
@@ -40,7 +40,7 @@ public:
 };
 
 class AResourceUsage final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::AResourceUsage;
     AResourceUsage() : Record(kEntity) {}
 

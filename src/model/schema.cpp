@@ -23,7 +23,8 @@ void resolveInverses(std::vector<EntitySchema>& all) {
         for (RelationshipDesc& r : s.relationships) {
             const EntitySchema& target = all[static_cast<std::size_t>(r.target)];
             const std::ptrdiff_t inv = target.relationshipIndex(r.inverseName);
-            if (inv < 0) schemaFault(s.name + "." + r.name + " has no inverse " + r.inverseName);
+            if (inv < 0)
+                schemaFault(s.name + "." + r.name + " has no inverse " + r.inverseName);
             const RelationshipDesc& back = target.relationships[static_cast<std::size_t>(inv)];
             if (back.inverseName != r.name || back.target != s.entity)
                 schemaFault(s.name + "." + r.name + " and its inverse disagree");
@@ -35,7 +36,8 @@ void resolveInverses(std::vector<EntitySchema>& all) {
 const std::vector<EntitySchema>& registry() {
     static const std::vector<EntitySchema> all = [] {
         std::vector<EntitySchema> built = buildEntitySchemas();
-        if (built.size() != kEntityCount) schemaFault("entity count");
+        if (built.size() != kEntityCount)
+            schemaFault("entity count");
         resolveInverses(built);
         return built;
     }();
@@ -68,31 +70,36 @@ std::ptrdiff_t EntitySchema::relationshipIndex(std::string_view n) const {
 
 std::size_t EntitySchema::attributeIndexAtOffset(std::size_t offset) const {
     for (std::size_t i = 0; i < attributes.size(); ++i)
-        if (attributes[i].offset == offset) return i;
+        if (attributes[i].offset == offset)
+            return i;
     schemaFault(name + ": write to an attribute missing from the table");
 }
 
 std::size_t EntitySchema::relationshipIndexAtOffset(std::size_t offset) const {
     for (std::size_t i = 0; i < relationships.size(); ++i)
-        if (relationships[i].offset == offset) return i;
+        if (relationships[i].offset == offset)
+            return i;
     schemaFault(name + ": write to a relationship missing from the table");
 }
 
-const EntitySchema& schemaOf(Entity e) { return registry()[static_cast<std::size_t>(e)]; }
+const EntitySchema& schemaOf(Entity e) {
+    return registry()[static_cast<std::size_t>(e)];
+}
 
 const EntitySchema* schemaNamed(std::string_view n) {
     for (const EntitySchema& s : registry())
-        if (s.name == n) return &s;
+        if (s.name == n)
+            return &s;
     return nullptr;
 }
 
 const std::vector<Entity>& fileEntityOrder() {
     static const std::vector<Entity> order = {
-        Entity::ATask,         Entity::Resource,       Entity::DepLink,      Entity::AResourceUsage,
-        Entity::ATaskResource, Entity::Project,        Entity::MileStone,    Entity::ColumnStates,
-        Entity::Calandar,      Entity::Day,            Entity::Week,         Entity::Colour,
-        Entity::PrintSettings, Entity::Baseline,       Entity::Style,        Entity::StyleMargin,
-        Entity::StyleElement,  Entity::StyleShadow,    Entity::StyleColours,
+        Entity::ATask,         Entity::Resource,    Entity::DepLink,      Entity::AResourceUsage,
+        Entity::ATaskResource, Entity::Project,     Entity::MileStone,    Entity::ColumnStates,
+        Entity::Calandar,      Entity::Day,         Entity::Week,         Entity::Colour,
+        Entity::PrintSettings, Entity::Baseline,    Entity::Style,        Entity::StyleMargin,
+        Entity::StyleElement,  Entity::StyleShadow, Entity::StyleColours,
     };
     return order;
 }

@@ -11,19 +11,22 @@ namespace mapolt {
 namespace detail {
 
 template <class M> struct MemberTraits;
-template <class C, class T> struct MemberTraits<Attribute<T> C::*> {
-    using Value = T;
-};
+template <class C, class T> struct MemberTraits<Attribute<T> C::*> { using Value = T; };
 
 // Numbers convert between the numeric attribute types (the codec reads every number as a
 // double); any other mismatch gives an absent value.
 template <class T> std::optional<T> convertValue(const Value& v) {
-    if (const T* exact = std::get_if<T>(&v)) return *exact;
+    if (const T* exact = std::get_if<T>(&v))
+        return *exact;
     if constexpr (std::is_arithmetic_v<T>) {
-        if (const auto* d = std::get_if<double>(&v)) return static_cast<T>(*d);
-        if (const auto* f = std::get_if<float>(&v)) return static_cast<T>(*f);
-        if (const auto* i = std::get_if<std::int32_t>(&v)) return static_cast<T>(*i);
-        if (const auto* b = std::get_if<bool>(&v)) return static_cast<T>(*b);
+        if (const auto* d = std::get_if<double>(&v))
+            return static_cast<T>(*d);
+        if (const auto* f = std::get_if<float>(&v))
+            return static_cast<T>(*f);
+        if (const auto* i = std::get_if<std::int32_t>(&v))
+            return static_cast<T>(*i);
+        if (const auto* b = std::get_if<bool>(&v))
+            return static_cast<T>(*b);
     }
     return std::nullopt;
 }
@@ -33,7 +36,7 @@ template <class T> std::optional<T> convertValue(const Value& v) {
 // Builds the schema table of one entity from its member pointers, so names, types, offsets
 // and accessors are written down once.
 template <class E> class SchemaBuilder {
-public:
+  public:
     explicit SchemaBuilder(const char* name) {
         schema_.entity = E::kEntity;
         schema_.name = name;
@@ -77,7 +80,7 @@ public:
 
     EntitySchema build() { return std::move(schema_); }
 
-private:
+  private:
     static RelationshipDesc relationship(const char* name, bool toMany, Entity target,
                                          const char* inverse) {
         RelationshipDesc d;

@@ -1,6 +1,6 @@
+#include "model/schema_tables.h"
 #include "model/entities.h"
 #include "model/schema_builder.h"
-#include "model/schema_tables.h"
 
 namespace mapolt {
 
@@ -206,8 +206,7 @@ EntitySchema styleSchema() {
         .one<&Style::taskList>("taskList", E::StyleElement, "styleAsTaskList")
         .one<&Style::taskLabels>("taskLabels", E::StyleElement, "styleAsTaskLabels")
         .one<&Style::resourceLabels>("resourceLabels", E::StyleElement, "styleAsResourceLabels")
-        .one<&Style::milestoneLabels>("milestoneLabels", E::StyleElement,
-                                      "styleAsMilestoneLabels")
+        .one<&Style::milestoneLabels>("milestoneLabels", E::StyleElement, "styleAsMilestoneLabels")
         .one<&Style::colours>("colours", E::StyleColours, "style")
         .one<&Style::margins>("margins", E::StyleMargin, "style")
         .one<&Style::shadowStyle>("shadowStyle", E::StyleShadow, "style")

@@ -12,8 +12,12 @@ std::uint32_t observerKey(Entity e, std::size_t key) {
     return static_cast<std::uint32_t>(e) * 256u + static_cast<std::uint32_t>(key);
 }
 
-ToOneBase& toOne(Record& r, std::size_t rel) { return *r.schema().relationships[rel].one(r); }
-RecordSet& toMany(Record& r, std::size_t rel) { return *r.schema().relationships[rel].many(r); }
+ToOneBase& toOne(Record& r, std::size_t rel) {
+    return *r.schema().relationships[rel].one(r);
+}
+RecordSet& toMany(Record& r, std::size_t rel) {
+    return *r.schema().relationships[rel].many(r);
+}
 
 } // namespace
 
@@ -28,27 +32,32 @@ Record* Store::insert(Entity e) {
     records_[static_cast<std::size_t>(e)].push_back(std::move(rec));
     ++liveCount_[static_cast<std::size_t>(e)];
     undo_.record(LifecycleChange{r, true});
-    if (!listeners_.empty()) pending_.inserted.push_back(r);
+    if (!listeners_.empty())
+        pending_.inserted.push_back(r);
     return r;
 }
 
 void Store::deleteRecord(Record* r) {
-    if (r == nullptr || r->isDeleted()) return;
+    if (r == nullptr || r->isDeleted())
+        return;
     const EntitySchema& s = r->schema();
     for (std::size_t i = 0; i < s.relationships.size(); ++i) {
         if (s.relationships[i].toMany) {
-            for (Record* m : toMany(*r, i).members()) removeFromMany(*r, i, m);
+            for (Record* m : toMany(*r, i).members())
+                removeFromMany(*r, i, m);
         } else {
             setToOne(*r, i, nullptr);
         }
     }
     setDeleted(*r, true);
     undo_.record(LifecycleChange{r, false});
-    if (!listeners_.empty()) pending_.deleted.push_back(r);
+    if (!listeners_.empty())
+        pending_.deleted.push_back(r);
 }
 
 void Store::setDeleted(Record& r, bool deleted) {
-    if (r.deleted_ == deleted) return;
+    if (r.deleted_ == deleted)
+        return;
     r.deleted_ = deleted;
     auto& live = liveCount_[static_cast<std::size_t>(r.entity())];
     if (deleted) {
@@ -63,7 +72,8 @@ std::vector<Record*> Store::fetchAll(Entity e) const {
     std::vector<Record*> out;
     out.reserve(count(e));
     for (const auto& rec : records_[static_cast<std::size_t>(e)])
-        if (!rec->isDeleted()) out.push_back(rec.get());
+        if (!rec->isDeleted())
+            out.push_back(rec.get());
     return out;
 }
 
@@ -75,14 +85,17 @@ void Store::flushPendingChanges() {
         pending_ = {};
         pendingUpdated_.clear();
         const auto listeners = listeners_;
-        for (const auto& [token, listener] : listeners) listener(changes);
+        for (const auto& [token, listener] : listeners)
+            listener(changes);
     }
-    if (!undo_.hasHistory()) purgeDeletedRecords();
+    if (!undo_.hasHistory())
+        purgeDeletedRecords();
 }
 
 // Dead records can only be freed once no undo step can refer to them any more.
 void Store::purgeDeletedRecords() {
-    if (!hasDeadRecords_) return;
+    if (!hasDeadRecords_)
+        return;
     for (auto& list : records_)
         std::erase_if(list, [](const std::unique_ptr<Record>& r) { return r->isDeleted(); });
     hasDeadRecords_ = false;
@@ -91,26 +104,32 @@ void Store::purgeDeletedRecords() {
 }
 
 std::string Store::identityString(const Record* r) const {
-    if (r == nullptr) return {};
+    if (r == nullptr)
+        return {};
     return std::string(kIdentityPrefix) + r->schema().name + "/" + std::to_string(r->serial());
 }
 
 Record* Store::recordForIdentity(std::string_view id) const {
-    if (!id.starts_with(kIdentityPrefix)) return nullptr;
+    if (!id.starts_with(kIdentityPrefix))
+        return nullptr;
     id.remove_prefix(kIdentityPrefix.size());
     const std::size_t slash = id.find('/');
-    if (slash == std::string_view::npos) return nullptr;
+    if (slash == std::string_view::npos)
+        return nullptr;
     const EntitySchema* s = schemaNamed(id.substr(0, slash));
-    if (s == nullptr) return nullptr;
+    if (s == nullptr)
+        return nullptr;
     const std::string_view digits = id.substr(slash + 1);
     std::uint64_t serial = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), serial);
-    if (ec != std::errc{} || end != digits.data() + digits.size()) return nullptr;
+    if (ec != std::errc{} || end != digits.data() + digits.size())
+        return nullptr;
     const auto& list = records_[static_cast<std::size_t>(s->entity)];
     const auto it = std::lower_bound(
         list.begin(), list.end(), serial,
         [](const std::unique_ptr<Record>& r, std::uint64_t v) { return r->serial() < v; });
-    if (it == list.end() || (*it)->serial() != serial || (*it)->isDeleted()) return nullptr;
+    if (it == list.end() || (*it)->serial() != serial || (*it)->isDeleted())
+        return nullptr;
     return it->get();
 }
 
@@ -143,20 +162,26 @@ ObservationToken Store::addChangeListener(ChangeListener listener) {
 
 void Store::notify(Record& r, std::size_t key) {
     noteUpdated(r);
-    if (observers_.empty()) return;
+    if (observers_.empty())
+        return;
     const auto it = observers_.find(observerKey(r.entity(), key));
-    if (it == observers_.end() || it->second.empty()) return;
+    if (it == observers_.end() || it->second.empty())
+        return;
     const EntitySchema& s = r.schema();
-    const std::string_view name = key < s.attributes.size()
-                                      ? std::string_view(s.attributes[key].name)
-                                      : std::string_view(s.relationships[key - s.attributes.size()].name);
+    const std::string_view name =
+        key < s.attributes.size()
+            ? std::string_view(s.attributes[key].name)
+            : std::string_view(s.relationships[key - s.attributes.size()].name);
     const auto observers = it->second;
-    for (const KeyObserver& o : observers) o.observer(r, name);
+    for (const KeyObserver& o : observers)
+        o.observer(r, name);
 }
 
 void Store::noteUpdated(Record& r) {
-    if (listeners_.empty() || r.isDeleted()) return;
-    if (pendingUpdated_.insert(&r).second) pending_.updated.push_back(&r);
+    if (listeners_.empty() || r.isDeleted())
+        return;
+    if (pendingUpdated_.insert(&r).second)
+        pending_.updated.push_back(&r);
 }
 
 void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
@@ -168,7 +193,8 @@ void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
 // and each is recorded so that undo can replay it backwards.
 void Store::writeToOne(Record& a, std::size_t rel, Record* b) {
     Record*& slot = FieldAccess::raw(toOne(a, rel));
-    if (slot == b) return;
+    if (slot == b)
+        return;
     undo_.record(ToOneChange{&a, rel, slot, b});
     slot = b;
     notify(a, a.schema().attributes.size() + rel);
@@ -176,7 +202,8 @@ void Store::writeToOne(Record& a, std::size_t rel, Record* b) {
 
 void Store::writeToMany(Record& a, std::size_t rel, Record* m, bool add) {
     RecordSet& set = toMany(a, rel);
-    if (!(add ? set.insert(m) : set.erase(m))) return;
+    if (!(add ? set.insert(m) : set.erase(m)))
+        return;
     undo_.record(ToManyChange{&a, rel, m, add});
     notify(a, a.schema().attributes.size() + rel);
 }
@@ -185,19 +212,25 @@ void Store::setToOne(Record& a, std::size_t rel, Record* b) {
     const RelationshipDesc& d = a.schema().relationships[rel];
     const std::size_t inv = d.inverseIndex;
     Record* old = toOne(a, rel).target();
-    if (old == b) return;
-    if (b != nullptr && b->entity() != d.target) return;
+    if (old == b)
+        return;
+    if (b != nullptr && b->entity() != d.target)
+        return;
     if (schemaOf(d.target).relationships[inv].toMany) {
-        if (old != nullptr) writeToMany(*old, inv, &a, false);
+        if (old != nullptr)
+            writeToMany(*old, inv, &a, false);
         writeToOne(a, rel, b);
-        if (b != nullptr) writeToMany(*b, inv, &a, true);
+        if (b != nullptr)
+            writeToMany(*b, inv, &a, true);
         return;
     }
     // One-to-one: a's old partner and b's old partner both lose their links.
-    if (old != nullptr) writeToOne(*old, inv, nullptr);
+    if (old != nullptr)
+        writeToOne(*old, inv, nullptr);
     if (b != nullptr) {
         Record* displaced = toOne(*b, inv).target();
-        if (displaced != nullptr && displaced != &a) writeToOne(*displaced, rel, nullptr);
+        if (displaced != nullptr && displaced != &a)
+            writeToOne(*displaced, rel, nullptr);
         writeToOne(*b, inv, &a);
     }
     writeToOne(a, rel, b);
@@ -205,7 +238,8 @@ void Store::setToOne(Record& a, std::size_t rel, Record* b) {
 
 void Store::addToMany(Record& a, std::size_t rel, Record* m) {
     const RelationshipDesc& d = a.schema().relationships[rel];
-    if (m == nullptr || m->entity() != d.target) return;
+    if (m == nullptr || m->entity() != d.target)
+        return;
     const std::size_t inv = d.inverseIndex;
     if (schemaOf(d.target).relationships[inv].toMany) {
         writeToMany(a, rel, m, true);
@@ -213,14 +247,16 @@ void Store::addToMany(Record& a, std::size_t rel, Record* m) {
         return;
     }
     Record* owner = toOne(*m, inv).target();
-    if (owner != nullptr && owner != &a) writeToMany(*owner, rel, m, false);
+    if (owner != nullptr && owner != &a)
+        writeToMany(*owner, rel, m, false);
     writeToOne(*m, inv, &a);
     writeToMany(a, rel, m, true);
 }
 
 void Store::removeFromMany(Record& a, std::size_t rel, Record* m) {
     const RelationshipDesc& d = a.schema().relationships[rel];
-    if (m == nullptr || !toMany(a, rel).contains(m)) return;
+    if (m == nullptr || !toMany(a, rel).contains(m))
+        return;
     const std::size_t inv = d.inverseIndex;
     writeToMany(a, rel, m, false);
     if (schemaOf(d.target).relationships[inv].toMany) {

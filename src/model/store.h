@@ -30,7 +30,7 @@ using ObservationToken = std::uint64_t;
 
 // One store per document: owns every record, keeps inverses, records undo.
 class Store {
-public:
+  public:
     Store();
     ~Store();
     Store(const Store&) = delete;
@@ -64,7 +64,7 @@ public:
     using ChangeListener = std::function<void(const StoreChanges&)>;
     ObservationToken addChangeListener(ChangeListener listener);
 
-private:
+  private:
     friend class Record;
     friend class UndoManager;
 
@@ -102,11 +102,14 @@ template <class E>
 std::vector<E*> Store::fetch(const Predicate<E>& filter, const Ordering<E>& order) const {
     std::vector<E*> out;
     for (const auto& rec : records_[static_cast<std::size_t>(E::kEntity)]) {
-        if (rec->isDeleted()) continue;
+        if (rec->isDeleted())
+            continue;
         auto* e = static_cast<E*>(rec.get());
-        if (!filter || filter(*e)) out.push_back(e);
+        if (!filter || filter(*e))
+            out.push_back(e);
     }
-    if (order) std::stable_sort(out.begin(), out.end(), [&](E* a, E* b) { return order(*a, *b); });
+    if (order)
+        std::stable_sort(out.begin(), out.end(), [&](E* a, E* b) { return order(*a, *b); });
     return out;
 }
 
@@ -114,10 +117,13 @@ template <class E>
 E* Store::fetchFirst(const Predicate<E>& filter, const Ordering<E>& order) const {
     E* best = nullptr;
     for (const auto& rec : records_[static_cast<std::size_t>(E::kEntity)]) {
-        if (rec->isDeleted()) continue;
+        if (rec->isDeleted())
+            continue;
         auto* e = static_cast<E*>(rec.get());
-        if (filter && !filter(*e)) continue;
-        if (best == nullptr || (order && order(*e, *best))) best = e;
+        if (filter && !filter(*e))
+            continue;
+        if (best == nullptr || (order && order(*e, *best)))
+            best = e;
     }
     return best;
 }

@@ -6,7 +6,7 @@
 namespace mapolt {
 
 class Style final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::Style;
     Style() : Record(kEntity) {}
 
@@ -39,7 +39,7 @@ public:
 
 // Text style of one kind of label.
 class StyleElement final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::StyleElement;
     StyleElement() : Record(kEntity) {}
 
@@ -56,7 +56,7 @@ public:
 };
 
 class StyleColours final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::StyleColours;
     StyleColours() : Record(kEntity) {}
 
@@ -80,7 +80,7 @@ public:
 };
 
 class StyleShadow final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::StyleShadow;
     StyleShadow() : Record(kEntity) {}
 
@@ -93,7 +93,7 @@ public:
 };
 
 class StyleMargin final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::StyleMargin;
     StyleMargin() : Record(kEntity) {}
 
@@ -108,7 +108,7 @@ public:
 
 // Never shared: each owner has its own colour record, so the owner ends are one-to-one.
 class Colour final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::Colour;
     Colour() : Record(kEntity) {}
 

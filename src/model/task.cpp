@@ -13,7 +13,8 @@ void ATask::setName(std::optional<std::string> v) {
     } else {
         setPrimitive(&ATask::name, std::move(v));
     }
-    if (hours.absent() && !empty) setPrimitive(&ATask::hours, 8.0f);
+    if (hours.absent() && !empty)
+        setPrimitive(&ATask::hours, 8.0f);
     setPrimitive(&ATask::percComp, 0.0f);
     setPrimitive(&ATask::invalid, true);
     didChange(&ATask::name, before);

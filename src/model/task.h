@@ -7,7 +7,7 @@ namespace mapolt {
 
 // One row of the outline: a task, a summary task or (without a name) a blank row.
 class ATask final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::ATask;
     ATask() : Record(kEntity) {}
 
@@ -58,7 +58,7 @@ public:
 
 // Finish-to-start: dependeeTask starts daysBetween days after dependTask ends.
 class DepLink final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::DepLink;
     DepLink() : Record(kEntity) {}
 
@@ -70,7 +70,7 @@ public:
 };
 
 class MileStone final : public Record {
-public:
+  public:
     static constexpr Entity kEntity = Entity::MileStone;
     MileStone() : Record(kEntity) {}
 

@@ -31,16 +31,20 @@ ATask* TaskHelper::getLastTask() const {
 }
 
 ATask* TaskHelper::getFirstSubSibling(const ATask* task) {
-    if (task == nullptr) return nullptr;
+    if (task == nullptr)
+        return nullptr;
     for (ATask* c : task->subTasks)
-        if (!c->prevSibling()) return c;
+        if (!c->prevSibling())
+            return c;
     return nullptr;
 }
 
 ATask* TaskHelper::getLastSubSibling(const ATask* task) {
-    if (task == nullptr) return nullptr;
+    if (task == nullptr)
+        return nullptr;
     for (ATask* c : task->subTasks)
-        if (!c->nextSibling()) return c;
+        if (!c->nextSibling())
+            return c;
     return nullptr;
 }
 
@@ -53,9 +57,11 @@ int TaskHelper::depthOf(const ATask* task) {
 }
 
 bool TaskHelper::isTask(const ATask* a, const ATask* parentOf) {
-    if (parentOf == nullptr) return false;
+    if (parentOf == nullptr)
+        return false;
     for (const ATask* p = parentOf->superTask(); p != nullptr; p = p->superTask())
-        if (p == a) return true;
+        if (p == a)
+            return true;
     return false;
 }
 
@@ -74,7 +80,8 @@ ATask* TaskHelper::getTaskForNumber(int number) const {
 std::vector<ATask*> TaskHelper::outlineOrder() const {
     std::vector<ATask*> rows;
     ATask* root = getRootTask();
-    if (root == nullptr) return rows;
+    if (root == nullptr)
+        return rows;
     const std::size_t budget = context_.count(Entity::ATask);
     rows.reserve(budget);
     std::vector<ATask*> resume;
@@ -96,7 +103,8 @@ std::vector<ATask*> TaskHelper::outlineOrder() const {
 }
 
 void TaskHelper::reIndexProject() {
-    if (ATask* root = getRootTask()) orderNode(root, 0);
+    if (ATask* root = getRootTask())
+        orderNode(root, 0);
 }
 
 int TaskHelper::orderNode(ATask* task, int taskNo) {
@@ -122,7 +130,8 @@ int TaskHelper::orderNode(ATask* task, int taskNo) {
 
 std::uint32_t TaskHelper::getUID() {
     ++uid_;
-    if (project_ != nullptr) project_->set(&Project::uid, static_cast<std::int32_t>(uid_));
+    if (project_ != nullptr)
+        project_->set(&Project::uid, static_cast<std::int32_t>(uid_));
     return uid_;
 }
 
@@ -131,14 +140,16 @@ void TaskHelper::setDefaults(ATask* task) {
     task->setPrimitive(&ATask::adjustHours, preferences_.boolForKey(kAutoAdjustHours));
     task->setPrimitive(&ATask::adjustElapsed, adjustElapsed);
     task->setPrimitive(&ATask::lockedStart, preferences_.boolForKey(kAutoLockStart));
-    if (!adjustElapsed) task->setPrimitive(&ATask::elapsedTime, 1.0f);
+    if (!adjustElapsed)
+        task->setPrimitive(&ATask::elapsedTime, 1.0f);
 }
 
 ATask* TaskHelper::createTaskRefTask(ATask* reference, bool isBlank) {
     auto* x = context_.insert<ATask>();
     x->set(&ATask::viewOrder, 0);
     x->set(&ATask::uid, static_cast<std::int32_t>(getUID()));
-    if (Project* p = context_.fetchFirst<Project>({}, {})) x->set(&ATask::project, p);
+    if (Project* p = context_.fetchFirst<Project>({}, {}))
+        x->set(&ATask::project, p);
     if (isBlank) {
         x->setName(std::nullopt);
         x->set(&ATask::hours, std::nullopt);
@@ -167,30 +178,35 @@ void TaskHelper::linkNewTaskAfter(ATask* task, ATask* x) {
 }
 
 void TaskHelper::insertTaskBefore(ATask* task) {
-    if (task == nullptr) return;
+    if (task == nullptr)
+        return;
     linkNewTaskBefore(task, createTaskRefTask(task, false));
     reIndexProject();
     postProjectChanged(this);
 }
 
 ATask* TaskHelper::insertTaskAfter(ATask* task, bool reIndex) {
-    if (task == nullptr) return nullptr;
+    if (task == nullptr)
+        return nullptr;
     ATask* x = createTaskRefTask(task, false);
     linkNewTaskAfter(task, x);
-    if (reIndex) reIndexProject();
+    if (reIndex)
+        reIndexProject();
     postProjectChanged(task);
     return x;
 }
 
 void TaskHelper::insertBlankTaskBefore(ATask* task) {
-    if (task == nullptr) return;
+    if (task == nullptr)
+        return;
     linkNewTaskBefore(task, createTaskRefTask(task, true));
     reIndexProject();
     postProjectChanged(this);
 }
 
 void TaskHelper::insertBlankTaskAfter(ATask* task) {
-    if (task == nullptr) return;
+    if (task == nullptr)
+        return;
     linkNewTaskAfter(task, createTaskRefTask(task, true));
     reIndexProject();
     postProjectChanged(this);
@@ -201,7 +217,8 @@ void TaskHelper::addBlankTask() {
     ATask* x = createTaskRefTask(last, true);
     x->set(&ATask::nextSibling, last != nullptr ? last->nextSibling() : nullptr);
     x->set(&ATask::superTask, nullptr);
-    if (last != nullptr) last->set(&ATask::nextSibling, x);
+    if (last != nullptr)
+        last->set(&ATask::nextSibling, x);
     reIndexProject();
     postProjectChanged(this);
 }
@@ -214,7 +231,8 @@ ATask* TaskHelper::addEndTask(float startDay, bool /*useLast*/) {
     x->set(&ATask::superTask, nullptr);
     x->set(&ATask::prevSibling, last);
     Project* project = context_.fetchFirst<Project>({}, {});
-    if (project != nullptr) x->set(&ATask::project, project);
+    if (project != nullptr)
+        x->set(&ATask::project, project);
     setDefaults(x);
     x->setPrimitive(&ATask::daysTillEnd, 1.0f);
     x->setPrimitive(&ATask::endDisplayDays, 1.0f);
@@ -235,7 +253,8 @@ ATask* TaskHelper::addTaskSuperTask(ATask* superTask, int view, bool blank) {
     auto* x = context_.insert<ATask>();
     x->set(&ATask::viewOrder, view);
     x->set(&ATask::uid, static_cast<std::int32_t>(getUID()));
-    if (Project* p = context_.fetchFirst<Project>({}, {})) x->set(&ATask::project, p);
+    if (Project* p = context_.fetchFirst<Project>({}, {}))
+        x->set(&ATask::project, p);
     if (blank) {
         x->setName(std::nullopt);
         x->set(&ATask::hours, std::nullopt);
@@ -259,8 +278,8 @@ ATask* TaskHelper::addTaskSuperTask2(ATask* superTask) {
     return x;
 }
 
-std::vector<ATask*> TaskHelper::expandSelectionToIncludeBlanks(
-    const std::vector<ATask*>& tasks) const {
+std::vector<ATask*>
+TaskHelper::expandSelectionToIncludeBlanks(const std::vector<ATask*>& tasks) const {
     std::vector<ATask*> out;
     for (ATask* t : tasks) {
         for (ATask* p = t->prevSibling(); p != nullptr && p->isBlank(); p = p->prevSibling())
@@ -281,12 +300,15 @@ std::vector<ATask*> TaskHelper::sortedByViewOrder(std::vector<ATask*> tasks) con
 
 void TaskHelper::makeSubTask(const std::vector<ATask*>& tasks, bool reIndex) {
     const std::vector<ATask*> e = expandSelectionToIncludeBlanks(sortedByViewOrder(tasks));
-    if (e.empty()) return;
+    if (e.empty())
+        return;
     std::unordered_map<const ATask*, int> depthBefore;
-    for (ATask* t : e) depthBefore.emplace(t, depthOf(t));
+    for (ATask* t : e)
+        depthBefore.emplace(t, depthOf(t));
     for (ATask* t : e) {
         ATask* q = t->prevSibling();
-        if (depthOf(t) != depthBefore[t] || q == nullptr) continue;
+        if (depthOf(t) != depthBefore[t] || q == nullptr)
+            continue;
         ATask* next = t->nextSibling();
         ATask* lastChild = getLastSubSibling(q);
         q->set(&ATask::nextSibling, next);
@@ -294,9 +316,11 @@ void TaskHelper::makeSubTask(const std::vector<ATask*>& tasks, bool reIndex) {
         t->set(&ATask::nextSibling, nullptr);
         t->set(&ATask::prevSibling, lastChild);
     }
-    if (reIndex) reIndexProject();
+    if (reIndex)
+        reIndexProject();
     fixDependacies(e);
-    if (taskLengthCalc_ != nullptr) taskLengthCalc_->bumpSuper(e.front(), 0.0f);
+    if (taskLengthCalc_ != nullptr)
+        taskLengthCalc_->bumpSuper(e.front(), 0.0f);
     context_.flushPendingChanges();
     postProjectChanged(this);
 }
@@ -304,15 +328,19 @@ void TaskHelper::makeSubTask(const std::vector<ATask*>& tasks, bool reIndex) {
 void TaskHelper::makeSuperTask(const std::vector<ATask*>& tasks) {
     const std::vector<ATask*> e = expandSelectionToIncludeBlanks(sortedByViewOrder(tasks));
     std::unordered_map<const ATask*, int> depthBefore;
-    for (ATask* t : e) depthBefore.emplace(t, depthOf(t));
+    for (ATask* t : e)
+        depthBefore.emplace(t, depthOf(t));
     for (ATask* t : e) {
         ATask* parent = t->superTask();
-        if (depthOf(t) != depthBefore[t] || parent == nullptr) continue;
+        if (depthOf(t) != depthBefore[t] || parent == nullptr)
+            continue;
         ATask* parentNext = parent->nextSibling();
         ATask* grandParent = parent->superTask();
         ATask* followers = t->nextSibling();
-        if (ATask* prev = t->prevSibling()) prev->set(&ATask::nextSibling, nullptr);
-        if (followers != nullptr) followers->set(&ATask::prevSibling, nullptr);
+        if (ATask* prev = t->prevSibling())
+            prev->set(&ATask::nextSibling, nullptr);
+        if (followers != nullptr)
+            followers->set(&ATask::prevSibling, nullptr);
         // The siblings that followed t become its last children, in their order.
         if (ATask* lastChild = getLastSubSibling(t); lastChild != nullptr && followers != nullptr)
             lastChild->set(&ATask::nextSibling, followers);
@@ -330,7 +358,8 @@ void TaskHelper::makeSuperTask(const std::vector<ATask*>& tasks) {
 }
 
 int TaskHelper::moveTaskDown(ATask* task) {
-    if (task == nullptr) return 0;
+    if (task == nullptr)
+        return 0;
     if (ATask* next = task->nextSibling()) {
         ATask* prev = task->prevSibling();
         ATask* afterNext = next->nextSibling();
@@ -344,7 +373,8 @@ int TaskHelper::moveTaskDown(ATask* task) {
 }
 
 int TaskHelper::moveTaskUp(ATask* task) {
-    if (task == nullptr) return 0;
+    if (task == nullptr)
+        return 0;
     if (ATask* prev = task->prevSibling()) {
         ATask* beforePrev = prev->prevSibling();
         ATask* next = task->nextSibling();
@@ -358,8 +388,10 @@ int TaskHelper::moveTaskUp(ATask* task) {
 }
 
 void TaskHelper::deleteChildTask(ATask* task) {
-    if (task == nullptr) return;
-    if (ATask* prev = task->prevSibling()) prev->set(&ATask::nextSibling, task->nextSibling());
+    if (task == nullptr)
+        return;
+    if (ATask* prev = task->prevSibling())
+        prev->set(&ATask::nextSibling, task->nextSibling());
     deleteChildTaskFromTree(task);
     reIndexProject();
     postProjectChanged(this);
@@ -367,18 +399,22 @@ void TaskHelper::deleteChildTask(ATask* task) {
 
 // Children go before their parent; collected first so a deep subtree needs no recursion.
 void TaskHelper::deleteChildTaskFromTree(ATask* task) {
-    if (task == nullptr) return;
+    if (task == nullptr)
+        return;
     std::vector<ATask*> subtree{task};
     std::unordered_set<const ATask*> seen{task};
     for (std::size_t i = 0; i < subtree.size(); ++i)
         for (ATask* c : subtree[i]->subTasks)
-            if (seen.insert(c).second) subtree.push_back(c);
-    for (auto it = subtree.rbegin(); it != subtree.rend(); ++it) context_.deleteRecord(*it);
+            if (seen.insert(c).second)
+                subtree.push_back(c);
+    for (auto it = subtree.rbegin(); it != subtree.rend(); ++it)
+        context_.deleteRecord(*it);
 }
 
 void TaskHelper::makeTree(const std::vector<ATask*>& tasks, bool firstTaskIsSuper) {
     const std::vector<ATask*> s = sortedByViewOrder(tasks);
-    if (s.size() < (firstTaskIsSuper ? 3u : 2u)) return;
+    if (s.size() < (firstTaskIsSuper ? 3u : 2u))
+        return;
     for (std::size_t i = 1; i < s.size(); ++i)
         if (s[i]->viewOrder() != s[i - 1]->viewOrder() + 1 ||
             s[i]->superTask() != s[i - 1]->superTask())
@@ -388,9 +424,11 @@ void TaskHelper::makeTree(const std::vector<ATask*>& tasks, bool firstTaskIsSupe
     for (std::size_t i = 0; i < processed.size(); ++i) {
         ATask* x = processed[i];
         if (head != nullptr) {
-            if (i == 0) x->set(&ATask::prevSibling, nullptr);
+            if (i == 0)
+                x->set(&ATask::prevSibling, nullptr);
             for (DepLink* link : head->dependTasks())
-                if (link->dependeeTask() == x) context_.deleteRecord(link);
+                if (link->dependeeTask() == x)
+                    context_.deleteRecord(link);
             x->set(&ATask::superTask, head);
             if (i + 1 == processed.size()) {
                 ATask* after = x->nextSibling();
@@ -398,7 +436,8 @@ void TaskHelper::makeTree(const std::vector<ATask*>& tasks, bool firstTaskIsSupe
                 head->set(&ATask::nextSibling, after);
             }
         }
-        if (i > 0) makeDepenantFrom(processed[i - 1], x);
+        if (i > 0)
+            makeDepenantFrom(processed[i - 1], x);
     }
     reIndexProject();
     if (head != nullptr && taskLengthCalc_ != nullptr) {
@@ -410,7 +449,8 @@ void TaskHelper::makeTree(const std::vector<ATask*>& tasks, bool firstTaskIsSupe
 }
 
 void TaskHelper::fixDependacies(const std::vector<ATask*>& tasks) {
-    if (linker_ != nullptr) linker_->fixDependacies(tasks);
+    if (linker_ != nullptr)
+        linker_->fixDependacies(tasks);
 }
 
 int TaskHelper::makeDepenantFrom(ATask* predecessor, ATask* successor) {
@@ -418,7 +458,8 @@ int TaskHelper::makeDepenantFrom(ATask* predecessor, ATask* successor) {
 }
 
 void TaskHelper::calcDays(ATask* task) {
-    if (taskLengthCalc_ != nullptr) taskLengthCalc_->calcDaysForTask(task);
+    if (taskLengthCalc_ != nullptr)
+        taskLengthCalc_->calcDaysForTask(task);
 }
 
 void TaskHelper::postProjectChanged(const void* sender) const {

@@ -13,7 +13,7 @@ namespace mapolt {
 // Owns every structural change of the task outline: creating tasks, sibling chains,
 // indent and outdent, moves, subtree deletion, linking runs, and the row numbering.
 class TaskHelper {
-public:
+  public:
     TaskHelper(Store& context, Project* project, const Preferences& preferences);
 
     void setTaskLengthCalc(OutlineEngine* engine) { taskLengthCalc_ = engine; }
@@ -68,7 +68,7 @@ public:
     Store& context() const { return context_; }
     Project* project() const { return project_; }
 
-private:
+  private:
     std::vector<ATask*> sortedByViewOrder(std::vector<ATask*> tasks) const;
     void linkNewTaskBefore(ATask* task, ATask* x);
     void linkNewTaskAfter(ATask* task, ATask* x);

@@ -41,14 +41,15 @@ using UndoStep = std::variant<AttributeChange, ToOneChange, ToManyChange, Lifecy
 // Records notifying writes, relationship changes, insertions and deletions in groups.
 // A group closes at the store's "flush pending changes" (or before an undo or redo).
 class UndoManager {
-public:
+  public:
     explicit UndoManager(Store& store) : store_(store) {}
 
     bool isUndoRegistrationEnabled() const { return disabled_ == 0; }
     // Nestable: registration resumes when every disable has been matched.
     void disableUndoRegistration() { ++disabled_; }
     void enableUndoRegistration() {
-        if (disabled_ > 0) --disabled_;
+        if (disabled_ > 0)
+            --disabled_;
     }
 
     bool canUndo() const { return !undoStack_.empty() || !open_.empty(); }
@@ -65,7 +66,7 @@ public:
     void record(UndoStep step);
     void closeGroup();
 
-private:
+  private:
     using Group = std::vector<UndoStep>;
 
     Store& store_;
@@ -79,7 +80,7 @@ private:
 
 // Suspends undo registration for a scope (loading a file, view-state writes).
 class UndoRegistrationPause {
-public:
+  public:
     explicit UndoRegistrationPause(UndoManager& m) : manager_(m) {
         manager_.disableUndoRegistration();
     }
@@ -87,7 +88,7 @@ public:
     UndoRegistrationPause(const UndoRegistrationPause&) = delete;
     UndoRegistrationPause& operator=(const UndoRegistrationPause&) = delete;
 
-private:
+  private:
     UndoManager& manager_;
 };
 

@@ -14,7 +14,9 @@ enum class AttrType : std::uint8_t { String, Int, Bool, Float, Decimal, Date };
 // A type-erased attribute value; monostate is an absent value.
 using Value = std::variant<std::monostate, std::string, std::int32_t, bool, float, double, Date>;
 
-inline bool isAbsent(const Value& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool isAbsent(const Value& v) {
+    return std::holds_alternative<std::monostate>(v);
+}
 
 template <class T> struct AttrTypeOf;
 template <> struct AttrTypeOf<std::string> { static constexpr AttrType value = AttrType::String; };

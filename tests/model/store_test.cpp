@@ -1,0 +1,185 @@
+#include "model/entities.h"
+#include "model/filters.h"
+#include "model/notification_center.h"
+#include "model/store.h"
+
+#include <gtest/gtest.h>
+
+namespace mapolt {
+namespace {
+
+struct StoreTest : ::testing::Test {
+    Store store;
+    ATask* newTask(const char* name) {
+        auto* t = store.insert<ATask>();
+        t->setName(std::string(name));
+        return t;
+    }
+};
+
+TEST_F(StoreTest, OneToOneDisplacesBothOldPartners) {
+    ATask* a = newTask("a");
+    ATask* b = newTask("b");
+    ATask* c = newTask("c");
+    c->set(&ATask::nextSibling, b);
+    a->set(&ATask::nextSibling, b);
+    EXPECT_EQ(c->nextSibling(), nullptr);
+    EXPECT_EQ(b->prevSibling(), a);
+    a->set(&ATask::nextSibling, nullptr);
+    EXPECT_EQ(b->prevSibling(), nullptr);
+}
+
+TEST_F(StoreTest, ToOneMovesBetweenToManySets) {
+    ATask* p1 = newTask("p1");
+    ATask* p2 = newTask("p2");
+    ATask* t = newTask("t");
+    t->set(&ATask::superTask, p1);
+    t->set(&ATask::superTask, p2);
+    EXPECT_FALSE(p1->subTasks.contains(t));
+    EXPECT_TRUE(p2->subTasks.contains(t));
+    p1->addTo(&ATask::subTasks, t);
+    EXPECT_EQ(t->superTask(), p1);
+    EXPECT_TRUE(p2->subTasks.empty());
+}
+
+TEST_F(StoreTest, ManyToManyKeepsBothEnds) {
+    ATask* t = newTask("t");
+    auto* m = store.insert<MileStone>();
+    t->addTo(&ATask::milestone, m);
+    EXPECT_TRUE(m->tasks.contains(t));
+    m->removeFrom(&MileStone::tasks, t);
+    EXPECT_TRUE(t->milestone.empty());
+}
+
+TEST_F(StoreTest, DeletionClearsPartnersAndUndoBringsItBack) {
+    ATask* a = newTask("a");
+    ATask* b = newTask("b");
+    auto* link = store.insert<DepLink>();
+    link->set(&DepLink::dependTask, a);
+    link->set(&DepLink::dependeeTask, b);
+    store.flushPendingChanges();
+    store.deleteRecord(link);
+    EXPECT_TRUE(a->dependTasks.empty());
+    EXPECT_TRUE(b->dependeeTasks.empty());
+    EXPECT_EQ(store.count(Entity::DepLink), 0u);
+    store.undoManager().undo();
+    EXPECT_EQ(store.count(Entity::DepLink), 1u);
+    EXPECT_EQ(link->dependTask(), a);
+    EXPECT_TRUE(b->dependeeTasks.contains(link));
+    store.undoManager().redo();
+    EXPECT_TRUE(store.fetch<DepLink>().empty());
+}
+
+TEST_F(StoreTest, PrimitiveWritesAreNeitherObservedNorUndone) {
+    ATask* t = newTask("t");
+    store.flushPendingChanges();
+    int seen = 0;
+    store.observe(Entity::ATask, "percComp", [&](Record&, std::string_view) { ++seen; });
+    const std::size_t groups = store.undoManager().undoGroupCount();
+    t->setPrimitive(&ATask::percComp, 40.0f);
+    EXPECT_EQ(seen, 0);
+    EXPECT_EQ(store.undoManager().undoGroupCount(), groups);
+    t->set(&ATask::percComp, 60.0f);
+    EXPECT_EQ(seen, 1);
+    store.undoManager().undo();
+    EXPECT_FLOAT_EQ(t->percComp(), 40.0f);
+    EXPECT_EQ(seen, 2);
+}
+
+TEST_F(StoreTest, UndoHookRunsAndRegistrationCanPause) {
+    int hooks = 0;
+    store.undoManager().setAfterUndoRedo([&] { ++hooks; });
+    ATask* t = newTask("t");
+    store.flushPendingChanges();
+    {
+        UndoRegistrationPause pause(store.undoManager());
+        t->set(&ATask::hours, 3.0f);
+    }
+    t->set(&ATask::cost, 5.0f);
+    store.undoManager().undo();
+    EXPECT_FLOAT_EQ(t->hours(), 3.0f);
+    EXPECT_FLOAT_EQ(t->cost(), 0.0f);
+    EXPECT_EQ(hooks, 1);
+}
+
+TEST_F(StoreTest, AbsentValuesReadAsZeroExceptShowDivider) {
+    auto* p = store.insert<Project>();
+    ATask* t = store.insert<ATask>();
+    EXPECT_TRUE(p->showsDivider());
+    EXPECT_EQ(std::get<bool>(p->value("showDivider")), true);
+    EXPECT_TRUE(isAbsent(t->value("percComp")));
+    EXPECT_FLOAT_EQ(t->percComp(), 0.0f);
+    p->set(&Project::showDivider, false);
+    EXPECT_FALSE(p->showsDivider());
+}
+
+TEST_F(StoreTest, TaskNameSetterSideEffects) {
+    ATask* t = store.insert<ATask>();
+    t->setName(std::string("Dig"));
+    EXPECT_FLOAT_EQ(t->hours(), 8.0f);
+    EXPECT_TRUE(t->invalid());
+    t->set(&ATask::hours, 20.0f);
+    t->set(&ATask::percComp, 50.0f);
+    t->setName(std::string("Dig deeper"));
+    EXPECT_FLOAT_EQ(t->hours(), 20.0f);
+    EXPECT_FLOAT_EQ(t->percComp(), 0.0f);
+    t->setName(std::string());
+    EXPECT_TRUE(t->isBlank());
+    EXPECT_TRUE(t->hours.absent());
+}
+
+TEST_F(StoreTest, ResourceInitialsAndProjectChanged) {
+    auto* r = store.insert<Resource>();
+    int posts = 0;
+    NotificationObserver obs(kProjectChanged, r, [&](const Notification&) { ++posts; });
+    r->setName(std::string("Resource Name"));
+    EXPECT_EQ(r->initials(), "RN");
+    r->setName(std::string("  ann  bo  Carl"));
+    EXPECT_EQ(r->initials(), "abC");
+    r->setName(std::string("Émile"));
+    EXPECT_EQ(r->initials(), "É");
+    EXPECT_EQ(posts, 3);
+}
+
+TEST_F(StoreTest, IdentityStringsResolveWhileLive) {
+    ATask* t = newTask("t");
+    const std::string id = store.identityString(t);
+    EXPECT_EQ(store.recordForIdentity(id), t);
+    EXPECT_EQ(store.recordForIdentity("x-mapolt://ATask/999999"), nullptr);
+    EXPECT_EQ(store.recordForIdentity("garbage"), nullptr);
+    store.deleteRecord(t);
+    EXPECT_EQ(store.recordForIdentity(id), nullptr);
+}
+
+TEST_F(StoreTest, FiltersMatchTheirMeaning) {
+    ATask* a = newTask("Write Report");
+    ATask* b = newTask("review");
+    a->set(&ATask::viewOrder, 0);
+    b->set(&ATask::viewOrder, 1);
+    EXPECT_TRUE(filters::likeCaseInsensitive("Write Report", "write*"));
+    EXPECT_TRUE(filters::likeCaseInsensitive("review", "r?view"));
+    EXPECT_FALSE(filters::likeCaseInsensitive("review", "r?view?"));
+    EXPECT_TRUE(filters::likeCaseInsensitive("ÉTÉ", "*té"));
+    EXPECT_EQ(store.fetch<ATask>(filters::findAfterFilter(0, "*E*")).size(), 1u);
+    EXPECT_EQ(store.fetch<ATask>(filters::findBeforeFilter(1, "*E*")).front(), a);
+    EXPECT_EQ(store.fetch<ATask>(filters::viewOrderFilter<ATask>(1)).front(), b);
+    auto* orphan = store.insert<ATaskResource>();
+    orphan->set(&ATaskResource::task, a);
+    EXPECT_EQ(store.fetch<ATaskResource>(filters::orphanAssignmentFilter).size(), 1u);
+}
+
+TEST(SchemaTest, EveryEntityHasItsTableAndInverses) {
+    for (std::size_t i = 0; i < kEntityCount; ++i) {
+        const EntitySchema& s = schemaOf(static_cast<Entity>(i));
+        for (const RelationshipDesc& r : s.relationships) {
+            const RelationshipDesc& back = schemaOf(r.target).relationships[r.inverseIndex];
+            EXPECT_EQ(back.inverseName, r.name) << s.name << "." << r.name;
+        }
+    }
+    EXPECT_EQ(schemaNamed("ATask")->attributes.size(), 27u);
+    EXPECT_EQ(schemaNamed("StyleColours")->relationships.size(), 17u);
+    EXPECT_EQ(fileEntityOrder().size(), kEntityCount);
+}
+
+} // namespace
+} // namespace mapolt
