@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstddef>
+
+namespace mapolt::bench {
+
+// Bytes currently allocated through operator new in this process.
+std::size_t liveHeapBytes();
+
+} // namespace mapolt::bench
