@@ -7,6 +7,7 @@
 namespace {
 
 std::atomic<std::size_t> live{0};
+std::atomic<std::size_t> total{0};
 
 // Each block carries its size in front so delete can subtract it.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
@@ -17,6 +18,7 @@ void* allocate(std::size_t n) {
         throw std::bad_alloc();
     *reinterpret_cast<std::size_t*>(base) = n;
     live += n;
+    total += n;
     return base + kHeader;
 }
 
@@ -51,4 +53,8 @@ void operator delete[](void* p, std::size_t) noexcept {
 
 std::size_t mapolt::bench::liveHeapBytes() {
     return live.load();
+}
+
+std::size_t mapolt::bench::allocatedBytes() {
+    return total.load();
 }

@@ -51,6 +51,12 @@ Date addDays(Date d, int days) {
     return fromLocalParts(p);
 }
 
+Date addDaysKeepingTime(Date d, int days) {
+    std::tm p = localParts(d);
+    p.tm_mday += days;
+    return Date{fromLocalParts(p).seconds + (d.seconds - std::floor(d.seconds))};
+}
+
 int daysBetween(Date from, Date to) {
     return static_cast<int>((civilDay(to) - civilDay(from)).count());
 }

@@ -20,6 +20,8 @@ Date now();
 Date localMidnight(Date d);
 // Local midnight of the day `days` calendar days after the day of `d`.
 Date addDays(Date d, int days);
+// The same clock time `days` calendar days later (a date at midnight stays at midnight).
+Date addDaysKeepingTime(Date d, int days);
 // Whole calendar days from the day of `from` to the day of `to` (negative when `to` is earlier).
 int daysBetween(Date from, Date to);
 // 0 = Sunday ... 6 = Saturday.

@@ -26,8 +26,10 @@ void Record::setValue(std::string_view key, const Value& v) {
 }
 
 void Record::setPrimitiveValue(std::string_view key, const Value& v) {
-    if (const AttributeDesc* a = schema().attribute(key))
+    if (const AttributeDesc* a = schema().attribute(key)) {
         a->write(*this, v);
+        notePrimitiveWrite();
+    }
 }
 
 Record* Record::recordAtPath(std::string_view path) const {

@@ -31,6 +31,7 @@ class Record {
     template <class R, class T>
     void setPrimitive(Attribute<T> R::*member, std::type_identity_t<std::optional<T>> v) {
         FieldAccess::raw(static_cast<R*>(this)->*member) = std::move(v);
+        notePrimitiveWrite();
     }
     template <class R, class T> void set(ToOne<T> R::*member, std::type_identity_t<T*> target);
     template <class R, class T> void addTo(ToMany<T> R::*member, std::type_identity_t<T*> item);
@@ -65,6 +66,8 @@ class Record {
                                         reinterpret_cast<char*>(self));
     }
     void notifyAttributeWrite(std::size_t attrIndex, Value before);
+    // Silent writes still count as changes for the store's revision counters.
+    void notePrimitiveWrite();
     void setToOne(std::size_t relIndex, Record* target);
     void changeToMany(std::size_t relIndex, Record* item, bool add);
 

@@ -6,8 +6,7 @@ namespace mapolt {
 
 std::ptrdiff_t RecordSet::slotOf(const Record* r) const {
     if (index_) {
-        const auto it = index_->find(r);
-        return it == index_->end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+        return index_->find(r);
     }
     const auto it = std::find(slots_.begin(), slots_.end(), r);
     return it == slots_.end() ? -1 : it - slots_.begin();
@@ -23,7 +22,7 @@ bool RecordSet::insert(Record* r) {
     slots_.push_back(r);
     ++count_;
     if (index_) {
-        index_->emplace(r, static_cast<std::uint32_t>(slots_.size() - 1));
+        index_->insert(r, static_cast<std::uint32_t>(slots_.size() - 1));
     } else if (count_ > kIndexThreshold) {
         rebuildIndex();
     }
@@ -63,12 +62,12 @@ void RecordSet::compact() {
 
 void RecordSet::rebuildIndex() {
     if (!index_)
-        index_ = std::make_unique<std::unordered_map<const Record*, std::uint32_t>>();
+        index_ = std::make_unique<RecordSlotIndex>(slots_.size());
     index_->clear();
     index_->reserve(slots_.size());
     for (std::uint32_t i = 0; i < slots_.size(); ++i)
         if (slots_[i] != nullptr)
-            index_->emplace(slots_[i], i);
+            index_->insert(slots_[i], i);
 }
 
 } // namespace mapolt

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "model/record_slot_index.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace mapolt {
@@ -57,7 +58,7 @@ class RecordSet {
     void rebuildIndex();
 
     std::vector<Record*> slots_;
-    std::unique_ptr<std::unordered_map<const Record*, std::uint32_t>> index_;
+    std::unique_ptr<RecordSlotIndex> index_;
     std::uint32_t count_ = 0;
 };
 

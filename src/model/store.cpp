@@ -31,6 +31,7 @@ Record* Store::insert(Entity e) {
     Record* r = rec.get();
     records_[static_cast<std::size_t>(e)].push_back(std::move(rec));
     ++liveCount_[static_cast<std::size_t>(e)];
+    touch(e);
     undo_.record(LifecycleChange{r, true});
     if (!listeners_.empty())
         pending_.inserted.push_back(r);
@@ -59,6 +60,7 @@ void Store::setDeleted(Record& r, bool deleted) {
     if (r.deleted_ == deleted)
         return;
     r.deleted_ = deleted;
+    touch(r.entity());
     auto& live = liveCount_[static_cast<std::size_t>(r.entity())];
     if (deleted) {
         --live;
@@ -185,6 +187,7 @@ void Store::noteUpdated(Record& r) {
 }
 
 void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
+    touch(r.entity());
     undo_.record(AttributeChange{&r, attr, std::move(before), r.schema().attributes[attr].read(r)});
     notify(r, attr);
 }
@@ -197,6 +200,7 @@ void Store::writeToOne(Record& a, std::size_t rel, Record* b) {
         return;
     undo_.record(ToOneChange{&a, rel, slot, b});
     slot = b;
+    touch(a.entity());
     notify(a, a.schema().attributes.size() + rel);
 }
 
@@ -205,6 +209,7 @@ void Store::writeToMany(Record& a, std::size_t rel, Record* m, bool add) {
     if (!(add ? set.insert(m) : set.erase(m)))
         return;
     undo_.record(ToManyChange{&a, rel, m, add});
+    touch(a.entity());
     notify(a, a.schema().attributes.size() + rel);
 }
 
@@ -270,6 +275,7 @@ void Store::replay(const UndoStep& step, bool forward) {
     if (const auto* c = std::get_if<AttributeChange>(&step)) {
         c->record->schema().attributes[c->attribute].write(*c->record,
                                                            forward ? c->after : c->before);
+        touch(c->record->entity());
         notify(*c->record, c->attribute);
     } else if (const auto* c = std::get_if<ToOneChange>(&step)) {
         writeToOne(*c->record, c->relationship, forward ? c->after : c->before);
@@ -282,6 +288,10 @@ void Store::replay(const UndoStep& step, bool forward) {
 
 void Record::notifyAttributeWrite(std::size_t attrIndex, Value before) {
     store_->attributeChanged(*this, attrIndex, std::move(before));
+}
+
+void Record::notePrimitiveWrite() {
+    store_->touch(entity_);
 }
 
 void Record::setToOne(std::size_t relIndex, Record* target) {

@@ -57,6 +57,10 @@ class Store {
 
     UndoManager& undoManager() { return undo_; }
 
+    // Grows on every change to a record of the entity (insertion, deletion, undo, any write,
+    // silent ones included), so derived indexes know when to rebuild.
+    std::uint64_t revision(Entity e) const { return revisions_[static_cast<std::size_t>(e)]; }
+
     // Attribute and relationship observation by key; called after each notifying change.
     using Observer = std::function<void(Record&, std::string_view key)>;
     ObservationToken observe(Entity e, std::string_view key, Observer observer);
@@ -79,9 +83,11 @@ class Store {
     void purgeDeletedRecords();
     void notify(Record& r, std::size_t key);
     void noteUpdated(Record& r);
+    void touch(Entity e) { ++revisions_[static_cast<std::size_t>(e)]; }
 
     std::array<std::vector<std::unique_ptr<Record>>, kEntityCount> records_;
     std::array<std::size_t, kEntityCount> liveCount_{};
+    std::array<std::uint64_t, kEntityCount> revisions_{};
     std::uint64_t nextSerial_ = 1;
     UndoManager undo_;
 

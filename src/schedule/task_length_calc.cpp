@@ -1,0 +1,307 @@
+#include "schedule/task_length_calc.h"
+
+#include "model/entities.h"
+#include "model/notification_center.h"
+#include "model/store.h"
+#include "schedule/calandar_access.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace mapolt {
+
+namespace {
+
+constexpr float kElapsedHoursPerDay = 8.0f;
+constexpr float kDaysPerElapsedHour = 0.125f;
+
+int wholeDayNumber(float day) {
+    // Damaged files can hold any float; keep the day number representable.
+    constexpr float kLimit = 10'000'000.0f;
+    if (std::isnan(day))
+        return 0;
+    return static_cast<int>(std::trunc(std::clamp(day, -kLimit, kLimit)));
+}
+
+float shareOfResource(const ATaskResource* res) {
+    if (res == nullptr)
+        return 1.0f;
+    float factor = res->perc() / 100.0f;
+    if (static_cast<double>(factor) < 0.01)
+        factor = 0.01f;
+    return factor;
+}
+
+bool needsRollUp(ATask* task) {
+    return task->invalid() && task->adjustElapsed() && !task->subTasks.empty();
+}
+
+} // namespace
+
+TaskLengthCalc::TaskLengthCalc(Store& context, CalandarAccess& calandarAccess)
+    : context_(context), calandarAccess_(&calandarAccess) {}
+
+Project* TaskLengthCalc::project() {
+    if (project_ == nullptr)
+        project_ = context_.fetchFirst<Project>({}, {});
+    return project_;
+}
+
+void TaskLengthCalc::postValuesChanged() {
+    NotificationCenter::defaultCenter().post(kProjectValuesChanged, this);
+}
+
+float TaskLengthCalc::calcOffset(const ATask* task) const {
+    return task == nullptr ? 0.0f : task->daysFromStart();
+}
+
+TaskLengthCalc::UsageDay TaskLengthCalc::workOn(float day, ATaskResource* res,
+                                                float fractionOfDay) {
+    const float factor = shareOfResource(res);
+    Project* p = project();
+    const Date start = p != nullptr ? p->startDate() : Date{};
+    const CalandarReturnStruct c = calandarAccess_->hoursForDay(
+        clock_.day(start, wholeDayNumber(day)), res != nullptr ? res->resource() : nullptr);
+    const float used =
+        res != nullptr ? factor * c.hours * fractionOfDay : c.hours * factor * fractionOfDay;
+    return UsageDay{day, c.hours, used};
+}
+
+AResourceUsage* TaskLengthCalc::recordUsage(ATaskResource* res, const UsageDay& w) {
+    // A fresh record: its values need no undo of their own, undoing the insertion removes it.
+    auto* usage = context_.insert<AResourceUsage>();
+    usage->setPrimitive(&AResourceUsage::daysFromStart, w.day);
+    usage->setPrimitive(&AResourceUsage::hours, w.hours);
+    usage->setPrimitive(&AResourceUsage::usedHours, w.used);
+    usage->set(&AResourceUsage::taskResource, res);
+    usage->set(&AResourceUsage::resource, res->resource());
+    return usage;
+}
+
+float TaskLengthCalc::checkHoliday(float day, ATaskResource* res, float fractionOfDay) {
+    const UsageDay w = workOn(day, res, fractionOfDay);
+    if (res != nullptr)
+        recordUsage(res, w);
+    return w.used;
+}
+
+AResourceUsage* TaskLengthCalc::checkHolidayResource(float day, ATaskResource* res,
+                                                     float fractionOfDay) {
+    if (res == nullptr)
+        return nullptr;
+    return recordUsage(res, workOn(day, res, fractionOfDay));
+}
+
+std::vector<std::vector<TaskLengthCalc::UsageDay>>&
+TaskLengthCalc::usageScratch(std::size_t assignments) {
+    if (scratch_.size() < assignments)
+        scratch_.resize(assignments);
+    for (std::size_t k = 0; k < assignments; ++k)
+        scratch_[k].clear();
+    return scratch_;
+}
+
+// Rebuilding the usage of an assignment rewrites the records it already has, in order,
+// and adds or deletes only the difference: the values are those of fresh records, but an
+// unchanged day costs no store traffic and no undo step.
+void TaskLengthCalc::writeUsage(ATaskResource* res, const std::vector<UsageDay>& days) {
+    const std::vector<AResourceUsage*> existing = res->resourceUsage();
+    const std::size_t reused = std::min(existing.size(), days.size());
+    for (std::size_t j = 0; j < reused; ++j) {
+        AResourceUsage* u = existing[j];
+        u->set(&AResourceUsage::daysFromStart, days[j].day);
+        u->set(&AResourceUsage::hours, days[j].hours);
+        u->set(&AResourceUsage::usedHours, days[j].used);
+        if (u->resource() != res->resource())
+            u->set(&AResourceUsage::resource, res->resource());
+    }
+    for (std::size_t j = reused; j < existing.size(); ++j)
+        context_.deleteRecord(existing[j]);
+    for (std::size_t j = reused; j < days.size(); ++j)
+        recordUsage(res, days[j]);
+}
+
+float TaskLengthCalc::calcDaysForTaskResource(ATask* task) {
+    const float s = calcOffset(task);
+    float day = std::floor(s);
+    float f = static_cast<float>(1.0 - (static_cast<double>(s) - static_cast<double>(day)));
+    if (f == 0.0f)
+        f = 1.0f;
+    const float work = task->hours();
+
+    const std::vector<ATaskResource*> assignments = task->resources();
+    const std::size_t n = assignments.size();
+    auto& usage = usageScratch(n);
+
+    float elapsed = 0.0f;
+    float done = 0.0f;
+    int i = 0;
+    while (work > done) {
+        if (i == kMaxWalkDays)
+            break;
+        const float fraction = i == 0 ? f : 1.0f;
+        if (n == 0) {
+            done += workOn(day, nullptr, fraction).used;
+        } else {
+            for (std::size_t k = 0; k < n; ++k) {
+                usage[k].push_back(workOn(day, assignments[k], fraction));
+                done += usage[k].back().used;
+            }
+        }
+        day += 1.0f;
+        elapsed += i == 0 ? kElapsedHoursPerDay * f : kElapsedHoursPerDay;
+        ++i;
+    }
+
+    float result = 0.0f;
+    if (work > done) {
+        // No working hours within reach: the task runs as long as the walk went.
+        result = elapsed * kDaysPerElapsedHour;
+    } else if (n == 0) {
+        return (elapsed - (done - work)) * kDaysPerElapsedHour;
+    } else {
+        // The overshoot comes off the last day of every assignment, evenly.
+        const float over = (done - work) / static_cast<float>(n);
+        const float scale = 1.0f - over * kDaysPerElapsedHour;
+        if (scale > 0.0f && i > 0)
+            for (std::size_t k = 0; k < n; ++k)
+                usage[k].back().used *= scale;
+        result = (elapsed - over) * kDaysPerElapsedHour;
+    }
+    for (std::size_t k = 0; k < n; ++k)
+        writeUsage(assignments[k], usage[k]);
+    if (n > 0)
+        postValuesChanged();
+    return result;
+}
+
+void TaskLengthCalc::storeEnd(ATask* task, float end) {
+    task->set(&ATask::endDisplayDays, task->daysTillEnd());
+    task->set(&ATask::daysTillEnd, end);
+}
+
+float TaskLengthCalc::calcDaysForTask(ATask* task) {
+    if (task == nullptr)
+        return 0.0f;
+    if (needsRollUp(task))
+        return rollUpSummary(task);
+
+    const float e = task->elapsedTime();
+    const bool invalid = task->invalid();
+    if (!task->adjustElapsed() && invalid) {
+        calcDaysForTaskResource(task);
+        task->set(&ATask::invalid, false);
+        return e;
+    }
+    if (!invalid)
+        return e;
+    task->set(&ATask::invalid, false);
+    const float computed = calcDaysForTaskResource(task);
+    storeEnd(task, task->daysFromStart() + computed);
+    task->set(&ATask::elapsedTime, computed);
+    postValuesChanged();
+    return computed;
+}
+
+// Summaries take their span, work and completion from their subtasks, invalid ones first.
+// The walk keeps its own stack, so a deep outline cannot overflow the call stack.
+float TaskLengthCalc::rollUpSummary(ATask* summary) {
+    struct Frame {
+        ATask* task;
+        std::vector<ATask*> subs;
+        std::size_t next = 0;
+        float min = 0.0f;
+        float max = 0.0f;
+        float work = 0.0f;
+        float comp = 0.0f;
+    };
+    std::vector<Frame> stack;
+    const auto open = [&stack](ATask* t) {
+        t->set(&ATask::invalid, false);
+        Frame frame{t, t->subTasks()};
+        frame.min = frame.subs.front()->daysFromStart();
+        stack.push_back(std::move(frame));
+    };
+    // Subtask values are read after the subtask is brought up to date, so a nested summary
+    // contributes its new work and completion, not the stale ones.
+    const auto add = [this](Frame& frame, ATask* sub, float days) {
+        frame.comp += sub->percComp();
+        frame.work += sub->hours();
+        const float o = calcOffset(sub);
+        frame.min = std::min(o, frame.min);
+        frame.max = std::max(o + days, frame.max);
+    };
+
+    open(summary);
+    while (true) {
+        Frame& top = stack.back();
+        if (top.next < top.subs.size()) {
+            ATask* sub = top.subs[top.next++];
+            if (needsRollUp(sub))
+                open(sub);
+            else
+                add(top, sub, calcDaysForTask(sub));
+            continue;
+        }
+        const float e = top.max - top.min;
+        top.task->set(&ATask::elapsedTime, e);
+        top.task->set(&ATask::hours, top.work);
+        top.task->set(&ATask::percComp, top.comp / static_cast<float>(top.subs.size()));
+        ATask* done = top.task;
+        stack.pop_back();
+        if (stack.empty())
+            return e;
+        add(stack.back(), done, e);
+    }
+}
+
+float TaskLengthCalc::invCalcDaysForTaskResource(ATask* task, float period, float start) {
+    float day = std::floor(start);
+    float f = start - day;
+    if (f == 0.0f)
+        f = 1.0f;
+    const float periodDays = period * kDaysPerElapsedHour;
+    if (periodDays <= f)
+        f = 1.0f;
+
+    const std::vector<ATaskResource*> assignments = task->resources();
+    const std::size_t n = assignments.size();
+    auto& usage = usageScratch(n);
+
+    float work = 0.0f;
+    float covered = 0.0f;
+    for (int i = 0; periodDays > covered && i < kMaxWalkDays; ++i) {
+        float portion = 1.0f;
+        if (covered + 1.0f > periodDays)
+            portion = periodDays - covered;
+        const float share = portion * f;
+        float dayWork = 0.0f;
+        if (n == 0) {
+            dayWork = workOn(day, nullptr, share).used;
+        } else {
+            for (std::size_t k = 0; k < n; ++k) {
+                usage[k].push_back(workOn(day, assignments[k], share));
+                dayWork += usage[k].back().used;
+            }
+        }
+        day += 1.0f;
+        work += dayWork;
+        covered += f;
+        f = 1.0f;
+    }
+    for (std::size_t k = 0; k < n; ++k)
+        writeUsage(assignments[k], usage[k]);
+    postValuesChanged();
+    return work;
+}
+
+float TaskLengthCalc::invDaysForTaskCalc(ATask* task, float period, float start) {
+    const float w = invCalcDaysForTaskResource(task, period, start);
+    storeEnd(task, task->daysFromStart() + period * kDaysPerElapsedHour);
+    if (!task->adjustElapsed())
+        task->set(&ATask::elapsedTime, period * kDaysPerElapsedHour);
+    postValuesChanged();
+    return w;
+}
+
+} // namespace mapolt
