@@ -5,9 +5,6 @@
 #include "interchange/medium_date.h"
 #include "model/diagnostic_log.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace mapolt {
 
 namespace {
@@ -78,10 +75,10 @@ void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record&
             a.write(r, *d != 0.0);
         return;
     case AttrType::Float:
-        if (const auto d = numberOf(value)) {
-            constexpr double kMax = std::numeric_limits<float>::max();
-            a.write(r, static_cast<float>(std::clamp(*d, -kMax, kMax)));
-        }
+        if (const JsonNumber* n = value.asNumber())
+            a.write(r, n->toFloat());
+        else if (const bool* b = value.asBool())
+            a.write(r, *b ? 1.0f : 0.0f);
         return;
     case AttrType::Decimal:
         if (const auto d = numberOf(value))

@@ -120,20 +120,29 @@ bool JsonNumber::isFinite() const {
     return !text_.empty() && isDigit(text_.back());
 }
 
-double JsonNumber::toDouble() const {
+// Parsing straight into the target type rounds once, so every float written in its
+// shortest form reads back as the same float.
+template <class T> T JsonNumber::convert() const {
     if (!isFinite())
-        return 0.0;
-    double v = 0.0;
+        return T{0};
+    T v{};
     const char* first = text_.data();
     const auto [end, ec] = std::from_chars(first, first + text_.size(), v);
     if (ec == std::errc::result_out_of_range) {
         const bool negative = text_.front() == '-';
         if (overflows(text_))
-            return negative ? std::numeric_limits<double>::lowest()
-                            : std::numeric_limits<double>::max();
-        return negative ? -0.0 : 0.0;
+            return negative ? std::numeric_limits<T>::lowest() : std::numeric_limits<T>::max();
+        return negative ? -T{0} : T{0};
     }
-    return ec == std::errc{} ? v : 0.0;
+    return ec == std::errc{} ? v : T{0};
+}
+
+double JsonNumber::toDouble() const {
+    return convert<double>();
+}
+
+float JsonNumber::toFloat() const {
+    return convert<float>();
 }
 
 std::int32_t JsonNumber::toInt32() const {

@@ -28,6 +28,8 @@ class JsonNumber {
     // The nearest double; beyond its range, the largest finite double of the sign, and
     // numbers too small for it are zero.
     double toDouble() const;
+    // The nearest float, held within the float range the same way.
+    float toFloat() const;
     // Truncated towards zero and held within the 32-bit range.
     std::int32_t toInt32() const;
 
@@ -36,6 +38,7 @@ class JsonNumber {
   private:
     friend class JsonReader;
     explicit JsonNumber(std::string text) : text_(std::move(text)) {}
+    template <class T> T convert() const;
     std::string text_;
 };
 

@@ -287,6 +287,9 @@ TEST(JsonNumber, ConversionsStayInRange) {
     EXPECT_EQ(number("1e-400").toDouble(), 0.0);
     EXPECT_EQ(number("0.000000001e-400").toDouble(), 0.0);
     EXPECT_EQ(number("1000e-2").toDouble(), 10.0);
+    EXPECT_EQ(number("1e39").toFloat(), std::numeric_limits<float>::max());
+    EXPECT_EQ(number("-1e-50").toFloat(), 0.0f);
+    EXPECT_EQ(number("1e-45").toFloat(), std::numeric_limits<float>::denorm_min());
     EXPECT_EQ(number("-7.9").toInt32(), -7);
     EXPECT_EQ(number("1e12").toInt32(), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(number("-1e400").toInt32(), std::numeric_limits<std::int32_t>::min());
