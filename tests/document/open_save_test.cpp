@@ -16,7 +16,7 @@ namespace {
 using ::testing::HasSubstr;
 using Folder = testing::TempFolder;
 
-struct PlanFileTest : ::testing::Test {
+struct OpenSaveTest : ::testing::Test {
     MemoryPreferences preferences;
     Folder folder;
     std::filesystem::path file = folder / "plan.json";
@@ -41,7 +41,7 @@ struct PlanFileTest : ::testing::Test {
     }
 };
 
-TEST_F(PlanFileTest, SavedPlanOpensWithItsTasksProjectAndStyle) {
+TEST_F(OpenSaveTest, SavedPlanOpensWithItsTasksProjectAndStyle) {
     KestilPlannerDocument doc(preferences);
     doc.project()->set(&Project::showDivider, false);
     addTask(doc, "Walls", 24.0f, 40.0f);
@@ -61,7 +61,7 @@ TEST_F(PlanFileTest, SavedPlanOpensWithItsTasksProjectAndStyle) {
     EXPECT_EQ(reopened->dataOfType(), doc.dataOfType());
 }
 
-TEST_F(PlanFileTest, OpeningRemovesOrphanAssignmentsAndUsage) {
+TEST_F(OpenSaveTest, OpeningRemovesOrphanAssignmentsAndUsage) {
     KestilPlannerDocument doc(preferences);
     ATask* task = addTask(doc, "Paint", 8.0f, 0.0f);
     Store& s = doc.store();
@@ -86,7 +86,7 @@ TEST_F(PlanFileTest, OpeningRemovesOrphanAssignmentsAndUsage) {
     EXPECT_EQ(usages[0]->taskResource(), assignments[0]);
 }
 
-TEST_F(PlanFileTest, FileThatIsNoReadablePlanIsRefusedAndLeftAsItWas) {
+TEST_F(OpenSaveTest, FileThatIsNoReadablePlanIsRefusedAndLeftAsItWas) {
     const std::string broken = "{\"ATask\": [{\"UUID\": \"0\"},]}";
     Folder::write(file, broken);
     PlanReadResult result;
@@ -106,7 +106,7 @@ TEST_F(PlanFileTest, FileThatIsNoReadablePlanIsRefusedAndLeftAsItWas) {
     EXPECT_THAT(error, HasSubstr(style.string()));
 }
 
-TEST_F(PlanFileTest, InterruptedSaveKeepsThePreviousPlan) {
+TEST_F(OpenSaveTest, InterruptedSaveKeepsThePreviousPlan) {
     KestilPlannerDocument doc(preferences);
     addTask(doc, "Version one", 8.0f, 0.0f);
     ASSERT_TRUE(doc.writeToURL(file, error)) << error;
@@ -117,7 +117,7 @@ TEST_F(PlanFileTest, InterruptedSaveKeepsThePreviousPlan) {
     EXPECT_EQ(reopened->store().count(Entity::ATask), 1u);
 }
 
-TEST_F(PlanFileTest, StyleFileMovesBetweenDocumentsAndTouchesNothingElse) {
+TEST_F(OpenSaveTest, StyleFileMovesBetweenDocumentsAndTouchesNothingElse) {
     KestilPlannerDocument from(preferences);
     ASSERT_TRUE(applyPresetStyle(*from.project(), *presetNamed("Autumn")));
     const auto styleFile = folder / "mine.zqstyle";
