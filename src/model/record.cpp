@@ -32,6 +32,18 @@ void Record::setPrimitiveValue(std::string_view key, const Value& v) {
     }
 }
 
+void Record::setRelationship(std::size_t relIndex, Record* target) {
+    const auto& rels = schema().relationships;
+    if (relIndex < rels.size() && !rels[relIndex].toMany)
+        setToOne(relIndex, target);
+}
+
+void Record::addToRelationship(std::size_t relIndex, Record* item) {
+    const auto& rels = schema().relationships;
+    if (relIndex < rels.size() && rels[relIndex].toMany)
+        changeToMany(relIndex, item, true);
+}
+
 Record* Record::recordAtPath(std::string_view path) const {
     auto* current = const_cast<Record*>(this);
     while (current != nullptr && !path.empty()) {

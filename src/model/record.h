@@ -48,6 +48,12 @@ class Record {
     Record* recordAtPath(std::string_view path) const;
     Value valueAtPath(std::string_view path) const;
 
+    // Relationship writes by index into the schema table, for code driven by that table;
+    // like the typed writes they notify and keep the inverse end. A write to an index of the
+    // other kind (to-one against to-many) is ignored.
+    void setRelationship(std::size_t relIndex, Record* target);
+    void addToRelationship(std::size_t relIndex, Record* item);
+
   protected:
     explicit Record(Entity e) : entity_(e) {}
     // For custom setters that write several values silently and announce one change last.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace mapolt {
+
+// Replaces the file at `target` with `bytes` so that it holds either all of its old content
+// or all of the new, whatever happens during the write: the bytes go to a temporary file in
+// the same folder, are flushed to disk, and the temporary file is renamed over the target.
+// A symbolic link is written through; an existing file keeps its permissions. On failure
+// the target is untouched, no temporary file is left, and `error` names the file and the
+// reason. `beforeRename` runs once the temporary file is complete; returning false stops
+// the write there, as an interrupted save would.
+bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         std::string& error, const std::function<bool()>& beforeRename = {});
+
+} // namespace mapolt

@@ -1,0 +1,206 @@
+#include "document/kestil_planner_document.h"
+
+#include "appearance/apperance_tv_controller.h"
+#include "appearance/preset_styles.h"
+#include "appearance/style_tree.h"
+#include "document/atomic_file_writer.h"
+#include "document/text_measurer.h"
+#include "interchange/json_export.h"
+#include "model/entities.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+namespace mapolt {
+
+namespace {
+
+constexpr float kMinimumLeftMargin = 2.0f;
+// Above this many points per day a new task gets a day of work, below it a week.
+constexpr float kDayLevelZoom = 5.0f;
+
+} // namespace
+
+KestilPlannerDocument::KestilPlannerDocument(const Preferences& preferences)
+    : preferences_(preferences) {
+    finishInit();
+}
+
+KestilPlannerDocument::KestilPlannerDocument(const Preferences& preferences, OpenTag)
+    : preferences_(preferences) {}
+
+std::unique_ptr<KestilPlannerDocument> KestilPlannerDocument::initWithContentsOfURL(
+    const std::filesystem::path& path, const Preferences& preferences, PlanReadResult& error) {
+    std::unique_ptr<KestilPlannerDocument> document(
+        new KestilPlannerDocument(preferences, OpenTag{}));
+    error = readPlanFile(path, document->store_);
+    if (!error)
+        return nullptr;
+    document->finishInit();
+    return document;
+}
+
+void KestilPlannerDocument::finishInit() {
+    store_.flushPendingChanges();
+    Project* p = project();
+    ensureStyle(*p);
+    showingTable_ = p->showsDivider();
+    services_ = createDocumentServices(store_, p, preferences_);
+    store_.undoManager().removeAllActions();
+    store_.undoManager().setAfterUndoRedo([this] { undoNotification(); });
+    projectChangedObserver_ = NotificationObserver(
+        kProjectChanged, nullptr, [this](const Notification&) { projectChanged(); });
+}
+
+KestilPlannerDocument::~KestilPlannerDocument() {
+    projectChangedObserver_.reset();
+    store_.undoManager().setAfterUndoRedo({});
+    ApperanceTVController& panel = ApperanceTVController::sharedApperanceTVController();
+    if (project_ != nullptr && panel.project() == project_)
+        panel.setProject(nullptr);
+}
+
+Project* KestilPlannerDocument::project() {
+    if (project_ != nullptr && !project_->isDeleted())
+        return project_;
+    project_ = store_.fetchFirst<Project>({}, {});
+    if (project_ != nullptr)
+        return project_;
+    {
+        UndoRegistrationPause pause(store_.undoManager());
+        project_ = store_.insert<Project>();
+        project_->set(&Project::startDate, civil::localMidnight(civil::now()));
+        ensureStyle(*project_);
+    }
+    postProjectChanged();
+    return project_;
+}
+
+Style* KestilPlannerDocument::style() {
+    return ensureStyle(*project());
+}
+
+Style* KestilPlannerDocument::styleObject() const {
+    return project_ != nullptr ? project_->style() : nullptr;
+}
+
+bool KestilPlannerDocument::writeToURL(const std::filesystem::path& path, std::string& error) {
+    return writeFileAtomically(path, dataOfType(), error);
+}
+
+std::string KestilPlannerDocument::dataOfType() const {
+    return JSONExport().buildJSON(store_);
+}
+
+bool KestilPlannerDocument::exportStyle(const std::filesystem::path& path, std::string& error) {
+    return writeFileAtomically(path, JSONExport().exportJSONforStyle(*style()), error);
+}
+
+bool KestilPlannerDocument::importStyle(const std::filesystem::path& path) {
+    bool applied = false;
+    std::ifstream in(path, std::ios::binary);
+    if (in) {
+        std::ostringstream text;
+        text << in.rdbuf();
+        applied = !in.bad() && applyStyleText(*project(), text.str());
+    }
+    if (applied)
+        store_.flushPendingChanges();
+    postProjectChanged();
+    return applied;
+}
+
+float KestilPlannerDocument::leftDayMargin() const {
+    return std::ceil(leftMargin_ / dayWidth());
+}
+
+float KestilPlannerDocument::rowHeight() const {
+    return std::round(rowHeight_.current());
+}
+
+float KestilPlannerDocument::topMargin() const {
+    const Style* s = styleObject();
+    return s != nullptr && s->margins() != nullptr ? s->margins()->top() : 0.0f;
+}
+
+float KestilPlannerDocument::bottomMargin() const {
+    const Style* s = styleObject();
+    return s != nullptr && s->margins() != nullptr ? s->margins()->bottom() : 0.0f;
+}
+
+float KestilPlannerDocument::taskHeight() const {
+    const Style* s = styleObject();
+    return s != nullptr && s->margins() != nullptr ? s->margins()->height() : 0.0f;
+}
+
+float KestilPlannerDocument::rowHeightAct() const {
+    return taskHeight() + topMargin() + bottomMargin();
+}
+
+float KestilPlannerDocument::singleOrBaselineHeight() const {
+    return showingBase_ ? rowHeightAct() * 2.0f : rowHeightAct();
+}
+
+void KestilPlannerDocument::setShowingBase(bool flag) {
+    showingBase_ = flag;
+    rowHeight_.animateTo(singleOrBaselineHeight());
+}
+
+void KestilPlannerDocument::zoomBy(float factor) {
+    zoom_.zoomBy(factor);
+    taskHelper().setDefaultDays(zoom_.target() > kDayLevelZoom ? 1.0f : 7.0f);
+    // The chosen zoom is kept with the project as view state, outside undo.
+    project()->setPrimitive(&Project::dayWidth, zoom_.target());
+    store_.flushPendingChanges();
+}
+
+void KestilPlannerDocument::zoomIn() {
+    zoomBy(2.0f);
+}
+
+void KestilPlannerDocument::zoomOut() {
+    zoomBy(0.5f);
+}
+
+void KestilPlannerDocument::zoomAnim() {
+    if (!zoom_.running())
+        return;
+    zoom_.tick();
+    postProjectChanged();
+}
+
+void KestilPlannerDocument::pulldownAnim() {
+    if (!rowHeight_.animating())
+        return;
+    rowHeight_.tick();
+    postProjectChanged();
+}
+
+void KestilPlannerDocument::tick() {
+    zoomAnim();
+    pulldownAnim();
+}
+
+void KestilPlannerDocument::projectChanged() {
+    // A task's start offset is its stored daysFromStart.
+    float widest = kMinimumLeftMargin;
+    for (ATask* t : taskHelper().outlineOrder()) {
+        const float label = textMeasurer_ != nullptr ? textMeasurer_->calcLeftMargin(*t) : 0.0f;
+        widest = std::max(widest, label - t->daysFromStart() * dayWidth());
+    }
+    leftMargin_ = widest;
+    if (!rowHeight_.animating())
+        rowHeight_.jumpTo(singleOrBaselineHeight());
+}
+
+void KestilPlannerDocument::undoNotification() {
+    postProjectChanged();
+}
+
+void KestilPlannerDocument::postProjectChanged() const {
+    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+}
+
+} // namespace mapolt

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "document/document_services.h"
+#include "document/plan_file.h"
+#include "document/row_height_animation.h"
+#include "document/zoom_animation.h"
+#include "model/notification_center.h"
+#include "model/store.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace mapolt {
+
+class Preferences;
+class Project;
+class Style;
+class TaskHelper;
+class TextMeasurer;
+
+// One open project without its windows: the store, the services, the view state every
+// chart and table reads, and reading and writing the plan file.
+class KestilPlannerDocument {
+  public:
+    static constexpr float kDefaultDayWidth = 18.0f;
+    static constexpr float kDefaultRowHeight = 19.0f;
+
+    // A new document: a project dated today at local midnight with the default style.
+    explicit KestilPlannerDocument(const Preferences& preferences);
+    // The document of the plan file at `path`; none, with `error` naming the file and the
+    // reason, when the file is no readable plan. The file is never changed.
+    static std::unique_ptr<KestilPlannerDocument>
+    initWithContentsOfURL(const std::filesystem::path& path, const Preferences& preferences,
+                          PlanReadResult& error);
+    ~KestilPlannerDocument();
+    KestilPlannerDocument(const KestilPlannerDocument&) = delete;
+    KestilPlannerDocument& operator=(const KestilPlannerDocument&) = delete;
+
+    // Saves the plan text atomically; on failure the file on disk is as it was.
+    bool writeToURL(const std::filesystem::path& path, std::string& error);
+    std::string dataOfType() const;
+
+    // The style file commands without their panels. A failed import leaves the style as it
+    // was; either way ProjectChanged follows.
+    bool exportStyle(const std::filesystem::path& path, std::string& error);
+    bool importStyle(const std::filesystem::path& path);
+
+    Store& store() { return store_; }
+    Project* project();
+    // The style tree, made from the defaults when missing; styleObject() does not make it.
+    Style* style();
+    Style* styleObject() const;
+    TaskHelper& taskHelper() { return *services_.taskHelper; }
+
+    void setTextMeasurer(TextMeasurer* measurer) { textMeasurer_ = measurer; }
+
+    float dayWidth() const { return zoom_.current(); }
+    float leftMargin() const { return leftMargin_; }
+    float leftDayMargin() const;
+    float rowHeight() const;
+    float rowHeightAct() const;
+    float topMargin() const;
+    float bottomMargin() const;
+    float taskHeight() const;
+
+    bool showingBase() const { return showingBase_; }
+    bool isShowingBase() const { return showingBase_; }
+    void setShowingBase(bool flag);
+    bool showingTable() const { return showingTable_; }
+    void setShowingTable(bool flag) { showingTable_ = flag; }
+
+    void zoomIn();
+    void zoomOut();
+    // One tick of each animation; each posts ProjectChanged while it runs.
+    void zoomAnim();
+    void pulldownAnim();
+    // What the app's 15 ms timer calls; the timer is needed while isAnimating().
+    void tick();
+    bool isAnimating() const { return zoom_.running() || rowHeight_.animating(); }
+    bool isZooming() const { return zoom_.running(); }
+
+    // Recomputes the view state; runs on every ProjectChanged.
+    void projectChanged();
+    void undoNotification();
+
+  private:
+    struct OpenTag {};
+    KestilPlannerDocument(const Preferences& preferences, OpenTag);
+    void finishInit();
+    void zoomBy(float factor);
+    float singleOrBaselineHeight() const;
+    void postProjectChanged() const;
+
+    Store store_;
+    const Preferences& preferences_;
+    Project* project_ = nullptr;
+    DocumentServices services_;
+    TextMeasurer* textMeasurer_ = nullptr;
+
+    ZoomAnimation zoom_{kDefaultDayWidth};
+    RowHeightAnimation rowHeight_{kDefaultRowHeight};
+    bool showingBase_ = false;
+    bool showingTable_ = true;
+    float leftMargin_ = 2.0f;
+
+    NotificationObserver projectChangedObserver_;
+};
+
+} // namespace mapolt

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "interchange/json_error.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace mapolt {
+
+class Store;
+
+struct PlanReadResult {
+    bool ok = false;
+    // When reading failed: the file's name and the reason, ready for an alert.
+    std::string message;
+    // The codec's error when the text is no JSON: its outermost message, the messages it
+    // wraps, and the byte offset where reading stopped.
+    std::optional<JsonError> codecError;
+
+    explicit operator bool() const { return ok; }
+};
+
+// Reads the plan file at `path` into `store`, without undo. A file that cannot be read, is
+// no JSON, or defines no project is refused; what was read into the store then is not to be
+// used (the caller discards the store). The file itself is never changed.
+PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store);
+
+// Deletes the assignments that lack a task or a resource, then the usage records that lack
+// a resource or an assignment.
+void repairOrphans(Store& store);
+
+} // namespace mapolt

@@ -1,0 +1,230 @@
+#include "interchange/json_import.h"
+
+#include "interchange/file_entities.h"
+#include "interchange/json_reader.h"
+#include "interchange/medium_date.h"
+#include "model/diagnostic_log.h"
+
+namespace mapolt {
+
+namespace {
+
+// The records of an entity member: array elements or the values of an object.
+template <class F> void forEachRecord(const JsonValue& member, F&& f) {
+    if (const JsonArray* a = member.asArray()) {
+        for (const JsonValue& v : *a)
+            if (v.asObject() != nullptr)
+                f(v);
+    } else if (const JsonObject* o = member.asObject()) {
+        for (const JsonMember& m : *o)
+            if (m.value.asObject() != nullptr)
+                f(m.value);
+    }
+}
+
+// A UUID is a string; a number is taken by its digits.
+const std::string* idText(const JsonValue& v) {
+    if (const std::string* s = v.asString())
+        return s;
+    if (const JsonNumber* n = v.asNumber())
+        return &n->text();
+    return nullptr;
+}
+
+std::optional<double> numberOf(const JsonValue& v) {
+    if (const JsonNumber* n = v.asNumber())
+        return n->toDouble();
+    if (const bool* b = v.asBool())
+        return *b ? 1.0 : 0.0;
+    return std::nullopt;
+}
+
+// Files written by this program list names in schema order, so the next index is tried
+// before a search.
+template <class Desc>
+std::ptrdiff_t indexOf(const std::vector<Desc>& list, std::string_view name, std::size_t& hint) {
+    if (hint < list.size() && list[hint].name == name)
+        return static_cast<std::ptrdiff_t>(hint++);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].name == name) {
+            hint = i + 1;
+            return static_cast<std::ptrdiff_t>(i);
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record& r) const {
+    switch (a.type) {
+    case AttrType::String:
+        if (const std::string* s = value.asString())
+            a.write(r, *s);
+        return;
+    case AttrType::Int:
+        if (const JsonNumber* n = value.asNumber())
+            a.write(r, n->toInt32());
+        else if (const bool* b = value.asBool())
+            a.write(r, std::int32_t{*b});
+        return;
+    case AttrType::Bool:
+        if (const bool* b = value.asBool())
+            a.write(r, *b);
+        else if (const auto d = numberOf(value))
+            a.write(r, *d != 0.0);
+        return;
+    case AttrType::Float:
+        if (const JsonNumber* n = value.asNumber())
+            a.write(r, n->toFloat());
+        else if (const bool* b = value.asBool())
+            a.write(r, *b ? 1.0f : 0.0f);
+        return;
+    case AttrType::Decimal:
+        if (const auto d = numberOf(value))
+            a.write(r, *d);
+        return;
+    case AttrType::Date:
+        // An empty or unreadable date leaves the attribute as it was.
+        if (const std::string* s = value.asString())
+            if (const std::optional<Date> d = parseMediumDate(*s))
+                a.write(r, *d);
+        return;
+    }
+}
+
+void JSONImport::readAttributes(const JsonValue& attributes, Record& r) const {
+    const EntitySchema& schema = r.schema();
+    const bool isTask = r.entity() == Entity::ATask;
+    // The task's name setter runs first, so its side effects (work, completion, the invalid
+    // flag) give way to the values the file holds.
+    if (isTask) {
+        auto& task = static_cast<ATask&>(r);
+        task.setName(std::nullopt);
+        if (const JsonValue* name = attributes.find("name"))
+            if (const std::string* s = name->asString())
+                task.setName(*s);
+    }
+    const JsonObject* members = attributes.asObject();
+    if (members == nullptr)
+        return;
+    std::size_t hint = 0;
+    for (const JsonMember& m : *members) {
+        if (m.key == "resText" || (isTask && m.key == "name"))
+            continue;
+        const std::ptrdiff_t i = indexOf(schema.attributes, m.key, hint);
+        if (i >= 0)
+            setType(schema.attributes[static_cast<std::size_t>(i)], m.value, r);
+    }
+    if (r.entity() == Entity::Resource) {
+        auto& resource = static_cast<Resource&>(r);
+        if (resource.initials.absent() && !resource.name.absent())
+            resource.setPrimitive(&Resource::initials, Resource::initialsFor(resource.name()));
+    }
+}
+
+Record* JSONImport::createMOForJSON(const JsonValue& member, Store& context, Entity entity) {
+    Record* last = nullptr;
+    static const JsonValue kNoAttributes = JsonValue::object();
+    forEachRecord(member, [&](const JsonValue& json) {
+        Record* r = context.insert(entity);
+        if (const JsonValue* id = json.find("UUID"))
+            if (const std::string* text = idText(*id))
+                table_[*text] = r;
+        const JsonValue* attributes = json.find("atttributes");
+        readAttributes(attributes != nullptr ? *attributes : kNoAttributes, *r);
+        created_.emplace_back(&json, r);
+        last = r;
+    });
+    return last;
+}
+
+// The table points into the parsed tree, which ends with the call.
+void JSONImport::forget() {
+    table_.clear();
+    created_.clear();
+}
+
+Record* JSONImport::getObjectForId(const JsonValue& id) const {
+    const std::string* text = idText(id);
+    if (text == nullptr)
+        return nullptr;
+    const auto it = table_.find(*text);
+    return it == table_.end() ? nullptr : it->second;
+}
+
+// A reference to a UUID the file does not define, or to a record of the wrong entity, is
+// skipped.
+void JSONImport::createRelationsForJSON() {
+    for (const auto& [json, r] : created_) {
+        const JsonValue* relations = json->find("relations");
+        const JsonObject* members = relations != nullptr ? relations->asObject() : nullptr;
+        if (members == nullptr)
+            continue;
+        const std::vector<RelationshipDesc>& rels = r->schema().relationships;
+        std::size_t hint = 0;
+        for (const JsonMember& m : *members) {
+            const std::ptrdiff_t i = indexOf(rels, m.key, hint);
+            if (i < 0)
+                continue;
+            const auto index = static_cast<std::size_t>(i);
+            if (const JsonArray* ids = m.value.asArray()) {
+                for (const JsonValue& id : *ids)
+                    if (Record* target = getObjectForId(id))
+                        r->addToRelationship(index, target);
+            } else if (Record* target = getObjectForId(m.value)) {
+                r->setRelationship(index, target);
+            }
+        }
+    }
+}
+
+bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
+    JsonParseResult parsed = parseJson(text);
+    if (!parsed) {
+        logDiagnostic(parsed.error->message() + " (at byte " +
+                      std::to_string(parsed.error->offset()) + ")");
+        error_ = std::move(parsed.error);
+        return false;
+    }
+    error_.reset();
+    const JsonValue& root = parsed.value;
+    for (Entity e : fileEntityOrder())
+        if (const JsonValue* member = root.find(schemaOf(e).name))
+            createMOForJSON(*member, context, e);
+    createRelationsForJSON();
+    forget();
+    return true;
+}
+
+bool JSONImport::setStyleFromJSON(std::string_view text, Project& project) {
+    JsonParseResult parsed = parseJson(text);
+    if (!parsed) {
+        error_ = std::move(parsed.error);
+        return false;
+    }
+    error_.reset();
+    const JsonValue& root = parsed.value;
+    const JsonValue* styles = root.find(schemaOf(Entity::Style).name);
+    bool holdsStyle = false;
+    if (styles != nullptr)
+        forEachRecord(*styles, [&](const JsonValue&) { holdsStyle = true; });
+    // Without a Style the caller would delete the current style and leave none.
+    if (!holdsStyle)
+        return false;
+    Store& context = project.store();
+    Record* style = nullptr;
+    for (Entity e : styleFileEntityOrder()) {
+        if (const JsonValue* member = root.find(schemaOf(e).name)) {
+            Record* last = createMOForJSON(*member, context, e);
+            if (e == Entity::Style)
+                style = last;
+        }
+    }
+    createRelationsForJSON();
+    forget();
+    project.set(&Project::style, static_cast<Style*>(style));
+    return true;
+}
+
+} // namespace mapolt

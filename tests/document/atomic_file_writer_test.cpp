@@ -1,0 +1,63 @@
+#include "document/atomic_file_writer.h"
+#include "support/temp_folder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace mapolt {
+namespace {
+
+using ::testing::HasSubstr;
+using Folder = testing::TempFolder;
+
+struct AtomicFileWriterTest : ::testing::Test {
+    Folder folder;
+    std::filesystem::path file = folder / "plan.json";
+    std::string error;
+};
+
+TEST_F(AtomicFileWriterTest, ReplacesTheFileKeepingItsPermissionsAndLeavesNothingElse) {
+    Folder::write(file, "old");
+    ::chmod(file.c_str(), 0640);
+    ASSERT_TRUE(writeFileAtomically(file, std::string(100000, 'x'), error)) << error;
+    EXPECT_EQ(Folder::read(file), std::string(100000, 'x'));
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"plan.json"});
+    std::filesystem::create_symlink(file, folder / "link.json");
+    ASSERT_TRUE(writeFileAtomically(folder / "link.json", "through", error)) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.json"));
+    EXPECT_EQ(Folder::read(file), "through");
+}
+
+TEST_F(AtomicFileWriterTest, SaveInterruptedBeforeTheRenameLeavesTheOldFile) {
+    Folder::write(file, "old plan");
+    bool newTextOnDisk = false;
+    EXPECT_FALSE(writeFileAtomically(file, "new plan", error, [&] {
+        for (const std::string& name : folder.entries())
+            newTextOnDisk |= name != "plan.json" && Folder::read(folder / name) == "new plan";
+        return false;
+    }));
+    EXPECT_TRUE(newTextOnDisk) << "the new text is complete before the rename";
+    EXPECT_EQ(Folder::read(file), "old plan");
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"plan.json"});
+    EXPECT_THAT(error, HasSubstr(file.string()));
+    EXPECT_THAT(error, HasSubstr("interrupted"));
+}
+
+TEST_F(AtomicFileWriterTest, FailuresNameTheFileAndTheReasonAndHarmNothing) {
+    const auto missing = folder / "no-such-folder" / "plan.json";
+    EXPECT_FALSE(writeFileAtomically(missing, "text", error));
+    EXPECT_THAT(error, HasSubstr(missing.string() + "\": No such file or directory"));
+    std::filesystem::create_directory(file);
+    Folder::write(file / "inside", "kept");
+    EXPECT_FALSE(writeFileAtomically(file, "text", error));
+    EXPECT_EQ(Folder::read(file / "inside"), "kept");
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"plan.json"});
+}
+
+} // namespace
+} // namespace mapolt

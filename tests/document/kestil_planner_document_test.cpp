@@ -1,0 +1,84 @@
+#include "appearance/apperance_tv_controller.h"
+#include "appearance/colour_slots.h"
+#include "document/kestil_planner_document.h"
+#include "document/text_measurer.h"
+#include "model/entities.h"
+#include "model/preferences.h"
+#include "support/notification_recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace mapolt {
+namespace {
+
+// Label widths by task name.
+struct FakeMeasurer : TextMeasurer {
+    std::map<std::string, float> widths;
+    float calcLeftMargin(const ATask& task) override { return widths[task.name()]; }
+};
+
+struct DocumentTest : ::testing::Test {
+    MemoryPreferences preferences;
+};
+
+TEST_F(DocumentTest, NewDocumentHoldsAProjectDatedTodayAndPostsProjectChanged) {
+    testing::NotificationRecorder posts(kProjectChanged);
+    KestilPlannerDocument doc(preferences);
+    EXPECT_EQ(posts.countFrom(&doc), 1u);
+    EXPECT_EQ(doc.store().count(Entity::Project), 1u);
+    EXPECT_EQ(doc.project()->startDate(), civil::localMidnight(civil::now()));
+    ASSERT_NE(doc.styleObject(), nullptr);
+    EXPECT_EQ(rgbaOf(*doc.styleObject()->colours()->task()), (RGBAColour{1.0f, 0.5f, 0.0f, 1.0f}));
+    EXPECT_EQ(doc.store().count(Entity::ATask), 0u);
+    EXPECT_FLOAT_EQ(doc.dayWidth(), 18.0f);
+    EXPECT_FLOAT_EQ(doc.rowHeight(), 19.0f);
+    EXPECT_FLOAT_EQ(doc.rowHeightAct(), 19.0f);
+    EXPECT_FLOAT_EQ(doc.leftMargin(), 2.0f);
+    EXPECT_TRUE(doc.showingTable());
+    EXPECT_FALSE(doc.store().undoManager().canUndo()) << "creating the project is no edit";
+}
+
+TEST_F(DocumentTest, UndoAndRedoPostProjectChanged) {
+    KestilPlannerDocument doc(preferences);
+    doc.project()->set(&Project::name, std::string("Plan"));
+    doc.store().flushPendingChanges();
+    testing::NotificationRecorder posts(kProjectChanged);
+    doc.store().undoManager().undo();
+    EXPECT_TRUE(doc.project()->name.absent());
+    EXPECT_EQ(posts.countFrom(&doc), 1u);
+    doc.store().undoManager().redo();
+    EXPECT_EQ(doc.project()->name(), "Plan");
+    EXPECT_EQ(posts.countFrom(&doc), 2u);
+}
+
+TEST_F(DocumentTest, LeftMarginMakesRoomForTheWidestLabelLeftOfDayZero) {
+    KestilPlannerDocument doc(preferences);
+    FakeMeasurer measurer;
+    doc.setTextMeasurer(&measurer);
+    doc.taskHelper().addEndTask(0)->setName(std::string("early"));
+    doc.taskHelper().addEndTask(2)->setName(std::string("late"));
+    measurer.widths = {{"early", 60.0f}, {"late", 80.0f}};
+    NotificationCenter::defaultCenter().post(kProjectChanged, nullptr);
+    EXPECT_FLOAT_EQ(doc.leftMargin(), 60.0f);
+    EXPECT_FLOAT_EQ(doc.leftDayMargin(), 4.0f);
+    measurer.widths["late"] = 110.0f;
+    doc.projectChanged();
+    EXPECT_FLOAT_EQ(doc.leftMargin(), 110.0f - 2 * 18.0f);
+    measurer.widths.clear();
+    doc.projectChanged();
+    EXPECT_FLOAT_EQ(doc.leftMargin(), 2.0f);
+}
+
+TEST_F(DocumentTest, ClosingTheDocumentDetachesTheAppearancePanel) {
+    ApperanceTVController& panel = ApperanceTVController::sharedApperanceTVController();
+    {
+        KestilPlannerDocument doc(preferences);
+        panel.setProject(doc.project());
+    }
+    EXPECT_EQ(panel.project(), nullptr);
+}
+
+} // namespace
+} // namespace mapolt

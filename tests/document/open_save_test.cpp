@@ -1,0 +1,148 @@
+#include "appearance/colour_slots.h"
+#include "appearance/preset_styles.h"
+#include "document/atomic_file_writer.h"
+#include "document/kestil_planner_document.h"
+#include "model/entities.h"
+#include "model/preferences.h"
+#include "support/notification_recorder.h"
+#include "support/temp_folder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace mapolt {
+namespace {
+
+using ::testing::HasSubstr;
+using Folder = testing::TempFolder;
+
+struct OpenSaveTest : ::testing::Test {
+    MemoryPreferences preferences;
+    Folder folder;
+    std::filesystem::path file = folder / "plan.json";
+    std::string error;
+
+    ATask* addTask(KestilPlannerDocument& doc, const std::string& name, float hours, float perc) {
+        ATask* t = doc.taskHelper().addEndTask(0);
+        t->setName(name);
+        t->set(&ATask::hours, hours);
+        t->set(&ATask::percComp, perc);
+        return t;
+    }
+    std::unique_ptr<KestilPlannerDocument> open(const std::filesystem::path& path) {
+        PlanReadResult result;
+        auto doc = KestilPlannerDocument::initWithContentsOfURL(path, preferences, result);
+        error = result.message;
+        return doc;
+    }
+    std::unique_ptr<KestilPlannerDocument> saveAndReopen(KestilPlannerDocument& doc) {
+        EXPECT_TRUE(doc.writeToURL(file, error)) << error;
+        return open(file);
+    }
+};
+
+TEST_F(OpenSaveTest, SavedPlanOpensWithItsTasksProjectAndStyle) {
+    KestilPlannerDocument doc(preferences);
+    doc.project()->set(&Project::showDivider, false);
+    addTask(doc, "Walls", 24.0f, 40.0f);
+    addTask(doc, "Roof", 12.5f, 100.0f);
+    doc.style()->colours()->task()->set(&Colour::green, 0.25f);
+    auto reopened = saveAndReopen(doc);
+    ASSERT_NE(reopened, nullptr) << error;
+    EXPECT_EQ(reopened->project()->startDate(), doc.project()->startDate());
+    EXPECT_FALSE(reopened->showingTable());
+    const std::vector<ATask*> rows = reopened->taskHelper().outlineOrder();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1]->name(), "Roof");
+    EXPECT_FLOAT_EQ(rows[1]->hours(), 12.5f);
+    EXPECT_FLOAT_EQ(rows[0]->percComp(), 40.0f);
+    EXPECT_FLOAT_EQ(reopened->styleObject()->colours()->task()->green(), 0.25f);
+    EXPECT_FALSE(reopened->store().undoManager().canUndo());
+    EXPECT_EQ(reopened->dataOfType(), doc.dataOfType());
+}
+
+TEST_F(OpenSaveTest, OpeningRemovesOrphanAssignmentsAndUsage) {
+    KestilPlannerDocument doc(preferences);
+    ATask* task = addTask(doc, "Paint", 8.0f, 0.0f);
+    Store& s = doc.store();
+    auto* resource = s.insert<Resource>();
+    auto* kept = s.insert<ATaskResource>();
+    kept->set(&ATaskResource::task, task);
+    kept->set(&ATaskResource::resource, resource);
+    auto* usage = s.insert<AResourceUsage>();
+    usage->set(&AResourceUsage::taskResource, kept);
+    usage->set(&AResourceUsage::resource, resource);
+    s.insert<ATaskResource>()->set(&ATaskResource::task, task);
+    s.insert<ATaskResource>()->set(&ATaskResource::resource, resource);
+    s.insert<AResourceUsage>()->set(&AResourceUsage::resource, resource);
+    s.insert<AResourceUsage>()->set(&AResourceUsage::taskResource, kept);
+    auto reopened = saveAndReopen(doc);
+    ASSERT_NE(reopened, nullptr) << error;
+    const auto assignments = reopened->store().fetch<ATaskResource>();
+    ASSERT_EQ(assignments.size(), 1u);
+    EXPECT_EQ(assignments[0]->task()->name(), "Paint");
+    const auto usages = reopened->store().fetch<AResourceUsage>();
+    ASSERT_EQ(usages.size(), 1u);
+    EXPECT_EQ(usages[0]->taskResource(), assignments[0]);
+}
+
+TEST_F(OpenSaveTest, FileThatIsNoReadablePlanIsRefusedAndLeftAsItWas) {
+    const std::string broken = "{\"ATask\": [{\"UUID\": \"0\"},]}";
+    Folder::write(file, broken);
+    PlanReadResult result;
+    EXPECT_EQ(KestilPlannerDocument::initWithContentsOfURL(file, preferences, result), nullptr);
+    ASSERT_TRUE(result.codecError.has_value());
+    EXPECT_THAT(result.message, HasSubstr(file.string()));
+    EXPECT_THAT(result.message, HasSubstr(result.codecError->message() + " at byte " +
+                                          std::to_string(result.codecError->offset())));
+    EXPECT_EQ(result.codecError->chain().back()->message(), "Trailing comma disallowed in array");
+    EXPECT_EQ(Folder::read(file), broken);
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"plan.json"});
+
+    EXPECT_EQ(open(folder / "absent.json"), nullptr);
+    EXPECT_THAT(error, HasSubstr("absent.json\": No such file or directory"));
+    const auto style = presetPath(presetStyles()[0]);
+    EXPECT_EQ(open(style), nullptr) << "a style file holds no project";
+    EXPECT_THAT(error, HasSubstr(style.string()));
+}
+
+TEST_F(OpenSaveTest, InterruptedSaveKeepsThePreviousPlan) {
+    KestilPlannerDocument doc(preferences);
+    addTask(doc, "Version one", 8.0f, 0.0f);
+    ASSERT_TRUE(doc.writeToURL(file, error)) << error;
+    addTask(doc, "Version two", 8.0f, 0.0f);
+    EXPECT_FALSE(writeFileAtomically(file, doc.dataOfType(), error, [] { return false; }));
+    auto reopened = open(file);
+    ASSERT_NE(reopened, nullptr) << error;
+    EXPECT_EQ(reopened->store().count(Entity::ATask), 1u);
+}
+
+TEST_F(OpenSaveTest, StyleFileMovesBetweenDocumentsAndTouchesNothingElse) {
+    KestilPlannerDocument from(preferences);
+    ASSERT_TRUE(applyPresetStyle(*from.project(), *presetNamed("Autumn")));
+    const auto styleFile = folder / "mine.zqstyle";
+    ASSERT_TRUE(from.exportStyle(styleFile, error)) << error;
+
+    KestilPlannerDocument to(preferences);
+    to.project()->set(&Project::name, std::string("Garden"));
+    ATask* t = addTask(to, "Dig", 6.0f, 50.0f);
+    auto* r = to.store().insert<Resource>();
+    r->setName(std::string("Bo"));
+    const Style* old = to.styleObject();
+    testing::NotificationRecorder posts(kProjectChanged);
+    EXPECT_FALSE(to.importStyle(file));
+    EXPECT_EQ(to.styleObject(), old);
+    ASSERT_TRUE(to.importStyle(styleFile));
+    EXPECT_EQ(posts.countFrom(&to), 2u) << "posted whether or not the import worked";
+    EXPECT_EQ(to.store().count(Entity::Style), 1u);
+    EXPECT_EQ(rgbaOf(*to.styleObject()->colours()->task()),
+              rgbaOf(*from.styleObject()->colours()->task()));
+    EXPECT_EQ(to.project()->name(), "Garden");
+    EXPECT_FLOAT_EQ(t->percComp(), 50.0f);
+    EXPECT_EQ(to.store().fetch<ATask>(), std::vector<ATask*>{t});
+    EXPECT_EQ(to.store().fetch<Resource>(), std::vector<Resource*>{r});
+    EXPECT_EQ(r->name(), "Bo");
+}
+
+} // namespace
+} // namespace mapolt

@@ -1,0 +1,338 @@
+#include "interchange/json_reader.h"
+#include "interchange/json_writer.h"
+#include "model/diagnostic_log.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace mapolt {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+// Messages of an error chain, outermost first.
+std::vector<std::string> messages(const JsonError& e) {
+    std::vector<std::string> out;
+    for (const JsonError* x : e.chain())
+        out.push_back(x->message());
+    return out;
+}
+
+std::vector<std::string> parseFailure(std::string_view text) {
+    const JsonParseResult r = parseJson(text);
+    if (r)
+        return {"(parsed)"};
+    return messages(*r.error);
+}
+
+std::string nested(int depth) {
+    return std::string(static_cast<std::size_t>(depth), '[') +
+           std::string(static_cast<std::size_t>(depth), ']');
+}
+
+std::string write(const JsonValue& v) {
+    const JsonWriteResult r = writeJson(v);
+    EXPECT_TRUE(r) << r.error->message();
+    return r.text;
+}
+
+JsonValue parsed(std::string_view text) {
+    JsonParseResult r = parseJson(text);
+    EXPECT_TRUE(r) << text << ": " << r.error->message();
+    return std::move(r.value);
+}
+
+const std::string& firstString(const JsonValue& array) {
+    return *array.asArray()->front().asString();
+}
+
+TEST(JsonWriter, EscapesOnlyWhatMustBeEscaped) {
+    EXPECT_EQ(write(JsonValue(JsonArray{"say \"hi\" \\ to\tcaf\xc3\xa9/x"})),
+              "[\"say \\\"hi\\\" \\\\ to\\tcaf\xc3\xa9/x\"]");
+    EXPECT_EQ(write(JsonValue(JsonArray{"\n\r\b\f\x1f"})), R"(["\n\r\b\f\u001f"])");
+}
+
+TEST(JsonWriter, ControlCharacterTravelsAsLowercaseEscape) {
+    const std::string text = write(JsonValue(JsonArray{std::string("a\x01z")}));
+    EXPECT_EQ(text, R"(["a\u0001z"])");
+    EXPECT_EQ(firstString(parsed(text)), "a\x01z");
+    EXPECT_EQ(write(JsonValue(JsonArray{std::string("\x1a", 1)})), R"(["\u001a"])");
+}
+
+TEST(JsonWriter, CompactFormWithEveryKindOfValue) {
+    JsonValue o = JsonValue::object();
+    o.set("n", nullptr);
+    o.set("t", true);
+    o.set("f", false);
+    o.set("i", JsonNumber::fromInt(-42));
+    o.set("x", JsonNumber::fromFloat(0.1f));
+    o.set("a", JsonValue(JsonArray{JsonValue::object(), JsonValue::array()}));
+    EXPECT_EQ(write(o), R"({"n":null,"t":true,"f":false,"i":-42,"x":0.1,"a":[{},[]]})");
+}
+
+TEST(JsonWriter, RefusesWhatJsonCannotHold) {
+    std::vector<std::string> log;
+    const DiagnosticSink previous =
+        setDiagnosticSink([&](std::string_view line) { log.emplace_back(line); });
+    const JsonWriteResult top = writeJson(JsonValue("text"));
+    ASSERT_FALSE(top);
+    EXPECT_EQ(top.error->code(), JsonErrorCode::Fragment);
+    EXPECT_EQ(top.error->message(), "Not valid type for JSON");
+
+    JsonValue o = JsonValue::object();
+    o.set("hours", JsonNumber::fromDouble(std::numeric_limits<double>::infinity()));
+    const JsonWriteResult inf = writeJson(JsonValue(JsonArray{o}));
+    ASSERT_FALSE(inf);
+    EXPECT_TRUE(inf.text.empty());
+    EXPECT_THAT(messages(*inf.error),
+                ElementsAre("Unsupported value for key hours in object",
+                            "JSON serialisation not supported for non-finite number"));
+    EXPECT_EQ(inf.error->cause()->code(), JsonErrorCode::Unsupported);
+    setDiagnosticSink(previous);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1], "-JSONRepresentation failed. Error trace is: (\"JSON serialisation not "
+                      "supported for non-finite number\", \"Unsupported value for key hours in "
+                      "object\")");
+}
+
+TEST(JsonWriter, AppliesTheDepthLimit) {
+    JsonValue deep = JsonValue::array();
+    for (int i = 1; i < kJsonMaxDepth; ++i)
+        deep = JsonValue(JsonArray{std::move(deep)});
+    EXPECT_EQ(write(deep), nested(kJsonMaxDepth));
+    const DiagnosticSink previous = setDiagnosticSink([](std::string_view) {});
+    const JsonWriteResult tooDeep = writeJson(JsonValue(JsonArray{deep}));
+    setDiagnosticSink(previous);
+    ASSERT_FALSE(tooDeep);
+    EXPECT_EQ(tooDeep.error->code(), JsonErrorCode::Depth);
+    EXPECT_EQ(tooDeep.error->message(), "Nested too deep");
+}
+
+TEST(JsonReader, DepthLimitIsFiveHundredAndTwelve) {
+    EXPECT_TRUE(parseJson(nested(512)));
+    const JsonParseResult r = parseJson(nested(513));
+    ASSERT_FALSE(r);
+    const std::vector<const JsonError*> chain = r.error->chain();
+    EXPECT_EQ(chain.back()->message(), "Nested too deep");
+    EXPECT_EQ(chain.back()->code(), JsonErrorCode::Depth);
+    EXPECT_EQ(chain.size(), 513u);
+    EXPECT_EQ(r.error->message(), "Expected value while parsing array");
+    EXPECT_EQ(r.error->offset(), 513u);
+    EXPECT_TRUE(parseJson(R"({"a":)" + nested(511) + "}"));
+    std::string objects;
+    for (int i = 0; i < 513; ++i)
+        objects += R"({"k":)";
+    const std::vector<std::string> deepObjects = parseFailure(objects);
+    EXPECT_EQ(deepObjects.back(), "Nested too deep");
+    EXPECT_EQ(deepObjects.front(), "Object value expected for key: k");
+}
+
+TEST(JsonReader, TopLevelMustBeObjectOrArray) {
+    EXPECT_THAT(parseFailure(R"("just text")"), ElementsAre("Valid fragment, but not JSON"));
+    EXPECT_THAT(parseFailure(" 12 "), ElementsAre("Valid fragment, but not JSON"));
+    EXPECT_EQ(parseJson("\"x\"").error->code(), JsonErrorCode::Fragment);
+    EXPECT_THAT(parseFailure(R"({"a":1} {"b":2})"), ElementsAre("Garbage after JSON"));
+    EXPECT_EQ(parseJson("[] x").error->code(), JsonErrorCode::TrailingGarbage);
+    EXPECT_EQ(parseJson("[] x").error->offset(), 3u);
+    EXPECT_TRUE(parseJson(" \t\n\v\f\r[ ]\r\n"));
+}
+
+TEST(JsonReader, TrailingCommasAreRefused) {
+    const JsonParseResult r = parseJson("[1,2,]");
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error->chain().size(), 1u);
+    EXPECT_EQ(r.error->message(), "Trailing comma disallowed in array");
+    EXPECT_EQ(r.error->code(), JsonErrorCode::TrailingComma);
+    EXPECT_EQ(r.error->offset(), 5u);
+    EXPECT_THAT(parseFailure(R"({"a":1 , })"), ElementsAre("Trailing comma disallowed in object"));
+    EXPECT_THAT(parseFailure(R"({"k":[0,]})"), ElementsAre("Object value expected for key: k",
+                                                           "Trailing comma disallowed in array"));
+}
+
+TEST(JsonReader, EachEnclosingContainerWrapsTheError) {
+    EXPECT_THAT(parseFailure(R"([{"name":tru]})"),
+                ElementsAre("Expected value while parsing array",
+                            "Object value expected for key: name", "Expected 'true'"));
+    EXPECT_THAT(parseFailure(R"([1,,2])"), ElementsAre("Expected value while parsing array",
+                                                       "Unrecognised leading character"));
+    EXPECT_THAT(parseFailure(R"({1:2})"), ElementsAre("Object key string expected"));
+    EXPECT_THAT(parseFailure(R"({"a" 2})"), ElementsAre("Expected ':' separating key and value"));
+    EXPECT_THAT(parseFailure(R"({"a\q":2})"),
+                ElementsAre("Object key string expected", "Illegal escape sequence '0x71'"));
+    EXPECT_THAT(parseFailure("[nul]"),
+                ElementsAre("Expected value while parsing array", "Expected 'null'"));
+    EXPECT_THAT(parseFailure("[fals]"),
+                ElementsAre("Expected value while parsing array", "Expected 'false'"));
+    EXPECT_THAT(parseFailure("[1 2]"), ElementsAre("Expected ',' or ']' after array element"));
+    EXPECT_THAT(parseFailure(R"({"a":1 "b":2})"),
+                ElementsAre("Expected ',' or '}' after object member"));
+}
+
+TEST(JsonReader, EndOfInputIsNamedByWhereItHappened) {
+    EXPECT_THAT(parseFailure(""), ElementsAre("Unexpected end of string"));
+    EXPECT_THAT(parseFailure("   "), ElementsAre("Unexpected end of string"));
+    EXPECT_THAT(parseFailure("[1,"), ElementsAre("End of input while parsing array"));
+    EXPECT_THAT(parseFailure("[1"), ElementsAre("End of input while parsing array"));
+    EXPECT_THAT(parseFailure("{"), ElementsAre("End of input while parsing object"));
+    EXPECT_THAT(parseFailure(R"({"a":1,)"), ElementsAre("End of input while parsing object"));
+    EXPECT_THAT(parseFailure(R"({"a":)"),
+                ElementsAre("Object value expected for key: a", "Unexpected end of string"));
+    EXPECT_THAT(parseFailure(R"(["abc)"), ElementsAre("Expected value while parsing array",
+                                                      "Unexpected EOF while parsing string"));
+    EXPECT_THAT(parseFailure("[\"ab\\"), ElementsAre("Expected value while parsing array",
+                                                     "Unexpected EOF while parsing string"));
+    EXPECT_EQ(parseJson("[1,").error->code(), JsonErrorCode::EndOfInput);
+}
+
+TEST(JsonReader, NoTextAtAllAndTheFirstNulEndsTheText) {
+    const JsonParseResult nil = parseJson(nullptr, 0);
+    ASSERT_FALSE(nil);
+    EXPECT_EQ(nil.error->code(), JsonErrorCode::Input);
+    EXPECT_EQ(nil.error->message(), "Input was 'nil'");
+    const std::string withNul("[1]\0garbage", 11);
+    EXPECT_TRUE(parseJson(withNul));
+    const std::string cut("[1,\0 2]", 7);
+    EXPECT_THAT(parseFailure(cut), ElementsAre("End of input while parsing array"));
+}
+
+TEST(JsonReader, StringsAndTheirEscapes) {
+    EXPECT_EQ(firstString(parsed(R"(["\"\\\/\b\f\n\r\t"])")), "\"\\/\b\f\n\r\t");
+    EXPECT_EQ(firstString(parsed(R"(["\u00e9\u00C9\u20ac"])")), "\xc3\xa9\xc3\x89\xe2\x82\xac");
+    EXPECT_EQ(firstString(parsed("[\"caf\xc3\xa9 \xf0\x9f\x98\x80\"]")),
+              "caf\xc3\xa9 \xf0\x9f\x98\x80");
+    EXPECT_EQ(firstString(parsed(R"(["\u0000"])")), std::string(1, '\0'));
+    EXPECT_THAT(parseFailure("[\"a\tb\"]"), ElementsAre("Expected value while parsing array",
+                                                        "Unescaped control character '0x9'"));
+    EXPECT_EQ(parseJson("[\"\x1f\"]").error->cause()->code(), JsonErrorCode::ControlCharacter);
+    EXPECT_EQ(parseJson(R"(["\x"])").error->cause()->code(), JsonErrorCode::Escape);
+    EXPECT_EQ(parseJson(R"(["\x"])").error->cause()->message(), "Illegal escape sequence '0x78'");
+}
+
+TEST(JsonReader, SurrogatePairsStandForOneCharacter) {
+    EXPECT_EQ(firstString(parsed(R"(["\ud83d\ude00"])")), "\xf0\x9f\x98\x80");
+    // The highest pair, U+10FFFF, ends in DFFF.
+    EXPECT_EQ(firstString(parsed(R"(["\uDBFF\uDFFF"])")), "\xf4\x8f\xbf\xbf");
+    const auto inner = [](std::string_view text) {
+        std::vector<std::string> m = parseFailure(text);
+        m.erase(m.begin());
+        return m;
+    };
+    EXPECT_THAT(inner(R"(["\ude00"])"), ElementsAre("Broken unicode character",
+                                                    "Invalid high character in surrogate pair"));
+    EXPECT_THAT(inner(R"(["\ud83dx"])"),
+                ElementsAre("Broken unicode character", "Missing low character in surrogate pair"));
+    EXPECT_THAT(inner(R"(["\ud83d\u0041"])"),
+                ElementsAre("Broken unicode character", "Invalid low surrogate char"));
+    EXPECT_THAT(inner(R"(["\ud83d\uzz00"])"),
+                ElementsAre("Broken unicode character", "Missing low character in surrogate pair",
+                            "Missing hex digit in quad"));
+    EXPECT_THAT(inner(R"(["\u12g4"])"), ElementsAre("Broken unicode character", "Missing hex quad",
+                                                    "Missing hex digit in quad"));
+    EXPECT_THAT(inner("[\"\\u12"), ElementsAre("Broken unicode character", "Missing hex quad",
+                                               "Missing hex digit in quad"));
+    EXPECT_EQ(parseJson(R"(["\ude00"])").error->cause()->code(), JsonErrorCode::Unicode);
+}
+
+TEST(JsonReader, MalformedUtf8InAStringIsRefused) {
+    for (const char* bad : {"[\"\xc3\"]", "[\"\xc0\xaf\"]", "[\"\xed\xa0\x80\"]",
+                            "[\"\xf4\x90\x80\x80\"]", "[\"\xff\"]", "[\"\xe2\x82\"]"}) {
+        const JsonParseResult r = parseJson(bad);
+        ASSERT_FALSE(r) << bad;
+        EXPECT_EQ(r.error->cause()->message(), "Broken unicode character");
+    }
+}
+
+TEST(JsonReader, NumbersStayExactDecimals) {
+    const JsonValue v = parsed("[0, -0.5, 12.250, 1E+2, 3e-7, 0.1000000000000000000000001, "
+                               "123456789012345678901234567890]");
+    std::vector<std::string> texts;
+    for (const JsonValue& n : *v.asArray())
+        texts.push_back(n.asNumber()->text());
+    EXPECT_THAT(
+        texts, ElementsAreArray({"0", "-0.5", "12.250", "1E+2", "3e-7",
+                                 "0.1000000000000000000000001", "123456789012345678901234567890"}));
+    EXPECT_EQ(write(v), "[0,-0.5,12.250,1E+2,3e-7,0.1000000000000000000000001,"
+                        "123456789012345678901234567890]");
+    EXPECT_DOUBLE_EQ(v.asArray()->at(2).asNumber()->toDouble(), 12.25);
+    EXPECT_DOUBLE_EQ(v.asArray()->at(3).asNumber()->toDouble(), 100.0);
+}
+
+TEST(JsonReader, MalformedNumbers) {
+    const auto inner = [](std::string_view text) { return parseFailure(text).back(); };
+    EXPECT_EQ(inner("[01]"), "Leading 0 disallowed in number");
+    EXPECT_EQ(inner("[-01]"), "Leading 0 disallowed in number");
+    EXPECT_EQ(inner("[-]"), "No digits after initial minus");
+    EXPECT_EQ(inner("[-a]"), "No digits after initial minus");
+    EXPECT_EQ(inner("[1.]"), "No digits after decimal point");
+    EXPECT_EQ(inner("[1.e3]"), "No digits after decimal point");
+    EXPECT_EQ(inner("[1e]"), "No digits after exponent");
+    EXPECT_EQ(inner("[1e+]"), "No digits after exponent");
+    EXPECT_EQ(inner("[+1]"), "Leading + disallowed in number");
+    EXPECT_EQ(inner("[1e99999999999]"), "Failed creating decimal instance");
+    EXPECT_EQ(parseJson("[+1]").error->cause()->code(), JsonErrorCode::ParseNumber);
+    EXPECT_EQ(inner("[.5]"), "Unrecognised leading character");
+    EXPECT_TRUE(parseJson("[1e0000000000000000000009]"));
+}
+
+TEST(JsonNumber, ConversionsStayInRange) {
+    const auto number = [](std::string_view text) { return *JsonNumber::fromText(text); };
+    EXPECT_EQ(number("1e400").toDouble(), std::numeric_limits<double>::max());
+    EXPECT_EQ(number("-1e400").toDouble(), std::numeric_limits<double>::lowest());
+    EXPECT_EQ(number("1e-400").toDouble(), 0.0);
+    EXPECT_EQ(number("0.000000001e-400").toDouble(), 0.0);
+    EXPECT_EQ(number("1000e-2").toDouble(), 10.0);
+    EXPECT_EQ(number("1e39").toFloat(), std::numeric_limits<float>::max());
+    EXPECT_EQ(number("-1e-50").toFloat(), 0.0f);
+    EXPECT_EQ(number("1e-45").toFloat(), std::numeric_limits<float>::denorm_min());
+    EXPECT_EQ(number("-7.9").toInt32(), -7);
+    EXPECT_EQ(number("1e12").toInt32(), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(number("-1e400").toInt32(), std::numeric_limits<std::int32_t>::min());
+    EXPECT_FALSE(JsonNumber::fromText("1.").has_value());
+    EXPECT_FALSE(JsonNumber::fromText("12 ").has_value());
+    EXPECT_EQ(JsonNumber::fromFloat(16777216.0f).toDouble(), 16777216.0);
+    EXPECT_EQ(static_cast<float>(JsonNumber::fromFloat(1234.5677f).toDouble()), 1234.5677f);
+    EXPECT_EQ(JsonNumber::fromFloat(0.3f).text(), "0.3");
+    EXPECT_FALSE(JsonNumber::fromDouble(std::nan("")).isFinite());
+}
+
+TEST(JsonReader, RepeatedKeyKeepsTheLaterValue) {
+    const JsonValue small = parsed(R"({"a":1,"b":2,"a":3})");
+    ASSERT_EQ(small.asObject()->size(), 2u);
+    EXPECT_EQ(small.find("a")->asNumber()->text(), "3");
+    std::string big = "{";
+    for (int i = 0; i < 100; ++i)
+        big += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    big += R"("k7":"late","k99":[]})";
+    const JsonValue large = parsed(big);
+    EXPECT_EQ(large.asObject()->size(), 100u);
+    EXPECT_EQ(*large.find("k7")->asString(), "late");
+    EXPECT_NE(large.find("k99")->asArray(), nullptr);
+    EXPECT_EQ(large.find("k98")->asNumber()->text(), "98");
+}
+
+TEST(JsonReader, NestedObjectsKeepTheirOwnKeys) {
+    const JsonValue v = parsed(R"({"a":{"a":1,"b":{"a":2}},"b":3,"a":{"c":4}})");
+    EXPECT_EQ(v.asObject()->size(), 2u);
+    EXPECT_EQ(v.find("a")->find("c")->asNumber()->text(), "4");
+    EXPECT_EQ(v.find("a")->find("a"), nullptr);
+    EXPECT_EQ(v, parsed(R"({"b":3,"a":{"c":4}})"));
+}
+
+TEST(JsonCodec, TreeSurvivesWriteAndRead) {
+    const char* text = R"({"UUID":"7","atttributes":{"name":"R\u00e9sum\u00e9 \"draft\"",)"
+                       R"("hours":12.5,"isExpanded":true,"v":null},"relations":{"subTasks":)"
+                       R"(["1","2"],"project":"9","x":[[],{},[{"y":[-1e-5]}]]}})";
+    const JsonValue once = parsed(text);
+    const std::string written = write(once);
+    EXPECT_EQ(parsed(written), once);
+    EXPECT_EQ(write(parsed(written)), written);
+}
+
+} // namespace
+} // namespace mapolt
