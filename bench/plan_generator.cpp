@@ -70,7 +70,7 @@ class Generator {
     }
 
     void buildTasks(int n) {
-        const int groupSize = std::max(1, n / 100);
+        const int groupSize = std::max(2, n / 100);
         ATask* summary = nullptr;
         ATask* previousChild = nullptr;
         float day = 0;

@@ -254,14 +254,20 @@ bool operator==(const JsonValue& a, const JsonValue& b) {
     case JsonValue::Type::String:
         return a.asString() == b.asString();
     case JsonValue::Type::Array:
-        return std::ranges::equal(a.elements(), b.elements());
+        return std::equal(a.elements().begin(), a.elements().end(), b.elements().begin(),
+                          b.elements().end());
     case JsonValue::Type::Object: {
-        const auto members = a.members();
-        return members.size() == b.members().size() &&
-               std::all_of(members.begin(), members.end(), [&](const JsonMember& m) {
-                   const JsonValue* other = b.find(m.key);
-                   return other != nullptr && *other == m.value;
-               });
+        const auto ma = a.members();
+        const auto mb = b.members();
+        if (ma.size() != mb.size())
+            return false;
+        // Members usually come in the same order; a search is needed only where they do not.
+        for (std::size_t i = 0; i < ma.size(); ++i) {
+            const JsonValue* other = mb[i].key == ma[i].key ? &mb[i].value : b.find(ma[i].key);
+            if (other == nullptr || !(*other == ma[i].value))
+                return false;
+        }
+        return true;
     }
     }
     return false;
