@@ -11,32 +11,44 @@ namespace {
 
 // The records of an entity member: array elements or the values of an object.
 template <class F> void forEachRecord(const JsonValue& member, F&& f) {
-    if (const JsonArray* a = member.asArray()) {
-        for (const JsonValue& v : *a)
-            if (v.asObject() != nullptr)
-                f(v);
-    } else if (const JsonObject* o = member.asObject()) {
-        for (const JsonMember& m : *o)
-            if (m.value.asObject() != nullptr)
-                f(m.value);
-    }
+    for (const JsonValue& v : member.elements())
+        if (v.isObject())
+            f(v);
+    for (const JsonMember& m : member.members())
+        if (m.value.isObject())
+            f(m.value);
 }
 
 // A UUID is a string; a number is taken by its digits.
-const std::string* idText(const JsonValue& v) {
-    if (const std::string* s = v.asString())
+std::optional<std::string_view> idText(const JsonValue& v) {
+    if (const auto s = v.asString())
         return s;
-    if (const JsonNumber* n = v.asNumber())
-        return &n->text();
-    return nullptr;
+    if (const auto n = v.asNumber())
+        return n->text();
+    return std::nullopt;
 }
 
 std::optional<double> numberOf(const JsonValue& v) {
-    if (const JsonNumber* n = v.asNumber())
+    if (const auto n = v.asNumber())
         return n->toDouble();
-    if (const bool* b = v.asBool())
+    if (const auto b = v.asBool())
         return *b ? 1.0 : 0.0;
     return std::nullopt;
+}
+
+// The value of a UUID written as a decimal number without leading zeros, when below `limit`.
+std::optional<std::size_t> serialOf(std::string_view id, std::size_t limit) {
+    if (id.empty() || id.size() > 9 || (id.size() > 1 && id[0] == '0'))
+        return std::nullopt;
+    std::size_t v = 0;
+    for (const char c : id) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        v = v * 10 + static_cast<std::size_t>(c - '0');
+    }
+    if (v >= limit)
+        return std::nullopt;
+    return v;
 }
 
 // Files written by this program list names in schema order, so the next index is tried
@@ -59,25 +71,25 @@ std::ptrdiff_t indexOf(const std::vector<Desc>& list, std::string_view name, std
 void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record& r) const {
     switch (a.type) {
     case AttrType::String:
-        if (const std::string* s = value.asString())
-            a.write(r, *s);
+        if (const auto s = value.asString())
+            a.write(r, std::string(*s));
         return;
     case AttrType::Int:
-        if (const JsonNumber* n = value.asNumber())
+        if (const auto n = value.asNumber())
             a.write(r, n->toInt32());
-        else if (const bool* b = value.asBool())
+        else if (const auto b = value.asBool())
             a.write(r, std::int32_t{*b});
         return;
     case AttrType::Bool:
-        if (const bool* b = value.asBool())
+        if (const auto b = value.asBool())
             a.write(r, *b);
         else if (const auto d = numberOf(value))
             a.write(r, *d != 0.0);
         return;
     case AttrType::Float:
-        if (const JsonNumber* n = value.asNumber())
+        if (const auto n = value.asNumber())
             a.write(r, n->toFloat());
-        else if (const bool* b = value.asBool())
+        else if (const auto b = value.asBool())
             a.write(r, *b ? 1.0f : 0.0f);
         return;
     case AttrType::Decimal:
@@ -86,7 +98,7 @@ void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record&
         return;
     case AttrType::Date:
         // An empty or unreadable date leaves the attribute as it was.
-        if (const std::string* s = value.asString())
+        if (const auto s = value.asString())
             if (const std::optional<Date> d = parseMediumDate(*s))
                 a.write(r, *d);
         return;
@@ -102,14 +114,11 @@ void JSONImport::readAttributes(const JsonValue& attributes, Record& r) const {
         auto& task = static_cast<ATask&>(r);
         task.setName(std::nullopt);
         if (const JsonValue* name = attributes.find("name"))
-            if (const std::string* s = name->asString())
-                task.setName(*s);
+            if (const auto s = name->asString())
+                task.setName(std::string(*s));
     }
-    const JsonObject* members = attributes.asObject();
-    if (members == nullptr)
-        return;
     std::size_t hint = 0;
-    for (const JsonMember& m : *members) {
+    for (const JsonMember& m : attributes.members()) {
         if (m.key == "resText" || (isTask && m.key == "name"))
             continue;
         const std::ptrdiff_t i = indexOf(schema.attributes, m.key, hint);
@@ -125,32 +134,54 @@ void JSONImport::readAttributes(const JsonValue& attributes, Record& r) const {
 
 Record* JSONImport::createMOForJSON(const JsonValue& member, Store& context, Entity entity) {
     Record* last = nullptr;
-    static const JsonValue kNoAttributes = JsonValue::object();
     forEachRecord(member, [&](const JsonValue& json) {
         Record* r = context.insert(entity);
         if (const JsonValue* id = json.find("UUID"))
-            if (const std::string* text = idText(*id))
-                table_[*text] = r;
+            enterId(*id, r);
         const JsonValue* attributes = json.find("atttributes");
-        readAttributes(attributes != nullptr ? *attributes : kNoAttributes, *r);
+        readAttributes(attributes != nullptr ? *attributes : JsonValue(), *r);
         created_.emplace_back(&json, r);
         last = r;
     });
     return last;
 }
 
-// The table points into the parsed tree, which ends with the call.
+void JSONImport::prepareTable(const JsonValue& root, const std::vector<Entity>& entities) {
+    std::size_t records = 0;
+    for (Entity e : entities)
+        if (const JsonValue* member = root.find(schemaOf(e).name))
+            records += member->elements().size() + member->members().size();
+    // Room for the numbers of a whole document when a style file holds part of it.
+    serialIds_.assign(4 * records + 1024, nullptr);
+    created_.reserve(records);
+}
+
+// A UUID seen twice points at the later record.
+void JSONImport::enterId(const JsonValue& id, Record* r) {
+    const auto text = idText(id);
+    if (!text)
+        return;
+    if (const auto serial = serialOf(*text, serialIds_.size()))
+        serialIds_[*serial] = r;
+    else
+        otherIds_[*text] = r;
+}
+
+// The tables point into the parsed tree, which ends with the call.
 void JSONImport::forget() {
-    table_.clear();
+    serialIds_.clear();
+    otherIds_.clear();
     created_.clear();
 }
 
 Record* JSONImport::getObjectForId(const JsonValue& id) const {
-    const std::string* text = idText(id);
-    if (text == nullptr)
+    const auto text = idText(id);
+    if (!text)
         return nullptr;
-    const auto it = table_.find(*text);
-    return it == table_.end() ? nullptr : it->second;
+    if (const auto serial = serialOf(*text, serialIds_.size()))
+        return serialIds_[*serial];
+    const auto it = otherIds_.find(*text);
+    return it == otherIds_.end() ? nullptr : it->second;
 }
 
 // A reference to a UUID the file does not define, or to a record of the wrong entity, is
@@ -158,18 +189,17 @@ Record* JSONImport::getObjectForId(const JsonValue& id) const {
 void JSONImport::createRelationsForJSON() {
     for (const auto& [json, r] : created_) {
         const JsonValue* relations = json->find("relations");
-        const JsonObject* members = relations != nullptr ? relations->asObject() : nullptr;
-        if (members == nullptr)
+        if (relations == nullptr)
             continue;
         const std::vector<RelationshipDesc>& rels = r->schema().relationships;
         std::size_t hint = 0;
-        for (const JsonMember& m : *members) {
+        for (const JsonMember& m : relations->members()) {
             const std::ptrdiff_t i = indexOf(rels, m.key, hint);
             if (i < 0)
                 continue;
             const auto index = static_cast<std::size_t>(i);
-            if (const JsonArray* ids = m.value.asArray()) {
-                for (const JsonValue& id : *ids)
+            if (m.value.isArray()) {
+                for (const JsonValue& id : m.value.elements())
                     if (Record* target = getObjectForId(id))
                         r->addToRelationship(index, target);
             } else if (Record* target = getObjectForId(m.value)) {
@@ -189,6 +219,7 @@ bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
     }
     error_.reset();
     const JsonValue& root = parsed.value;
+    prepareTable(root, fileEntityOrder());
     for (Entity e : fileEntityOrder())
         if (const JsonValue* member = root.find(schemaOf(e).name))
             createMOForJSON(*member, context, e);
@@ -213,6 +244,7 @@ bool JSONImport::setStyleFromJSON(std::string_view text, Project& project) {
     if (!holdsStyle)
         return false;
     Store& context = project.store();
+    prepareTable(root, styleFileEntityOrder());
     Record* style = nullptr;
     for (Entity e : styleFileEntityOrder()) {
         if (const JsonValue* member = root.find(schemaOf(e).name)) {

@@ -40,9 +40,15 @@ class JSONImport {
     Record* getObjectForId(const JsonValue& id) const;
     void setType(const AttributeDesc& a, const JsonValue& value, Record& r) const;
     void readAttributes(const JsonValue& attributes, Record& r) const;
+    void enterId(const JsonValue& id, Record* r);
+    // Sizes the table for the records of `entities` in `root`.
+    void prepareTable(const JsonValue& root, const std::vector<Entity>& entities);
     void forget();
 
-    std::unordered_map<std::string_view, Record*> table_;
+    // UUIDs as this program writes them (small decimal numbers) index a vector; any other
+    // string goes to the map.
+    std::vector<Record*> serialIds_;
+    std::unordered_map<std::string_view, Record*> otherIds_;
     std::vector<std::pair<const JsonValue*, Record*>> created_;
     std::optional<JsonError> error_;
 };

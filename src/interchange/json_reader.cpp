@@ -1,13 +1,12 @@
 #include "interchange/json_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <functional>
-#include <iterator>
 #include <limits>
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 namespace mapolt {
 
@@ -88,34 +87,33 @@ std::size_t utf8SequenceLength(const unsigned char* p, const unsigned char* end)
 
 } // namespace
 
-// Recursive descent over the bytes; the depth limit bounds the recursion. Members and
-// elements collect on shared stacks so each finished container is allocated once, at its
-// final size.
+// Recursive descent over a copy of the bytes; the depth limit bounds the recursion.
+// Strings without escapes and all numbers stay views into the copy; elements and members
+// collect on shared stacks and move into the document's arena once their container ends.
 class JsonReader {
   public:
-    JsonReader(const char* begin, const char* end)
-        : begin_(reinterpret_cast<const unsigned char*>(begin)),
-          end_(reinterpret_cast<const unsigned char*>(end)), p_(begin_) {}
+    JsonReader(JsonDocument& doc, const char* bytes, std::size_t size) : doc_(doc) {
+        doc_.arena_ = std::make_unique<std::pmr::monotonic_buffer_resource>(size + 1024);
+        doc_.source_.reset(new char[size + 1]);
+        std::memcpy(doc_.source_.get(), bytes, size);
+        begin_ = reinterpret_cast<const unsigned char*>(doc_.source_.get());
+        end_ = begin_ + size;
+        p_ = begin_;
+    }
 
-    JsonParseResult run() {
-        JsonParseResult result;
+    std::optional<JsonError> run(JsonValue& out) {
         JsonValue v;
-        if (!parseValue(v)) {
-            result.error = std::move(error_);
-            return result;
-        }
+        if (!parseValue(v))
+            return std::move(error_);
         skipWhitespace();
         if (p_ != end_) {
             fail(JsonErrorCode::TrailingGarbage, "Garbage after JSON");
         } else if (v.type() != JsonValue::Type::Object && v.type() != JsonValue::Type::Array) {
             fail(JsonErrorCode::Fragment, "Valid fragment, but not JSON");
         }
-        if (error_) {
-            result.error = std::move(error_);
-            return result;
-        }
-        result.value = std::move(v);
-        return result;
+        if (!error_)
+            out = v;
+        return std::move(error_);
     }
 
   private:
@@ -125,6 +123,7 @@ class JsonReader {
         while (p_ != end_ && isWhitespace(*p_))
             ++p_;
     }
+    const char* at(const unsigned char* p) const { return reinterpret_cast<const char*>(p); }
 
     // The first failure sets the offset; each later one wraps the error so far.
     bool fail(JsonErrorCode code, std::string message) {
@@ -136,12 +135,12 @@ class JsonReader {
         return false;
     }
 
-    bool literal(const char* word, JsonValue value, const char* message, JsonValue& out) {
-        const std::size_t n = std::strlen(word);
-        if (static_cast<std::size_t>(end_ - p_) < n || std::memcmp(p_, word, n) != 0)
+    bool literal(std::string_view word, JsonValue value, const char* message, JsonValue& out) {
+        if (static_cast<std::size_t>(end_ - p_) < word.size() ||
+            std::memcmp(p_, word.data(), word.size()) != 0)
             return fail(JsonErrorCode::Parse, message);
-        p_ += n;
-        out = std::move(value);
+        p_ += word.size();
+        out = value;
         return true;
     }
 
@@ -156,10 +155,11 @@ class JsonReader {
             return parseArray(out);
         case '"': {
             ++p_;
-            std::string s;
+            std::string_view s;
             if (!parseString(s))
                 return false;
-            out = JsonValue(std::move(s));
+            out = JsonValue::text(JsonValue::Type::String, s.data(),
+                                  static_cast<std::uint32_t>(s.size()));
             return true;
         }
         case '-':
@@ -210,7 +210,7 @@ class JsonReader {
             JsonValue v;
             if (!parseValue(v))
                 return fail(JsonErrorCode::Parse, "Expected value while parsing array");
-            elements_.push_back(std::move(v));
+            elements_.push_back(v);
             skipWhitespace();
             const int c = peek();
             if (c == ',') {
@@ -231,10 +231,14 @@ class JsonReader {
     }
 
     bool finishArray(std::size_t base, JsonValue& out) {
-        const auto first = elements_.begin() + static_cast<std::ptrdiff_t>(base);
-        out = JsonValue(
-            JsonArray(std::make_move_iterator(first), std::make_move_iterator(elements_.end())));
-        elements_.erase(first, elements_.end());
+        const std::size_t n = elements_.size() - base;
+        JsonValue* p = doc_.allocate<JsonValue>(n);
+        std::copy(elements_.begin() + static_cast<std::ptrdiff_t>(base), elements_.end(), p);
+        elements_.resize(base);
+        out = JsonValue();
+        out.type_ = JsonValue::Type::Array;
+        out.u_.elements = p;
+        out.size_ = static_cast<std::uint32_t>(n);
         --depth_;
         return true;
     }
@@ -243,7 +247,6 @@ class JsonReader {
         if (!enter())
             return false;
         const std::size_t base = members_.size();
-        std::unique_ptr<std::unordered_multimap<std::size_t, std::size_t>> index;
         skipWhitespace();
         if (peek() == '}') {
             ++p_;
@@ -252,7 +255,7 @@ class JsonReader {
         for (;;) {
             if (atEnd())
                 return fail(JsonErrorCode::EndOfInput, "End of input while parsing object");
-            std::string key;
+            std::string_view key;
             if (peek() != '"')
                 return fail(JsonErrorCode::Parse, "Object key string expected");
             ++p_;
@@ -264,8 +267,9 @@ class JsonReader {
             ++p_;
             JsonValue v;
             if (!parseValue(v))
-                return fail(JsonErrorCode::Parse, "Object value expected for key: " + key);
-            addMember(base, index, std::move(key), std::move(v));
+                return fail(JsonErrorCode::Parse,
+                            "Object value expected for key: " + std::string(key));
+            members_.push_back(JsonMember{key, v});
             skipWhitespace();
             const int c = peek();
             if (c == ',') {
@@ -286,85 +290,79 @@ class JsonReader {
         }
     }
 
-    // A repeated key keeps the later value. Small objects compare key hashes in a row;
-    // large ones (a plan's entity tables) switch to a hash index.
-    void addMember(std::size_t base,
-                   std::unique_ptr<std::unordered_multimap<std::size_t, std::size_t>>& index,
-                   std::string key, JsonValue v) {
-        constexpr std::size_t kIndexFrom = 32;
-        const std::size_t h = std::hash<std::string_view>{}(key);
-        const std::size_t count = members_.size() - base;
-        if (index) {
-            const auto [lo, hi] = index->equal_range(h);
-            for (auto it = lo; it != hi; ++it) {
-                JsonMember& m = members_[base + it->second];
-                if (m.key == key) {
-                    m.value = std::move(v);
-                    return;
-                }
-            }
-        } else {
-            const std::size_t* hashes = keyHashes_.data() + keyHashes_.size() - count;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (hashes[i] == h && members_[base + i].key == key) {
-                    members_[base + i].value = std::move(v);
-                    return;
-                }
-            }
-        }
-        members_.push_back(JsonMember{std::move(key), std::move(v)});
-        if (index) {
-            index->emplace(h, count);
-            return;
-        }
-        keyHashes_.push_back(h);
-        if (count + 1 == kIndexFrom) {
-            index = std::make_unique<std::unordered_multimap<std::size_t, std::size_t>>();
-            for (std::size_t i = 0; i <= count; ++i)
-                index->emplace(keyHashes_[keyHashes_.size() - count - 1 + i], i);
-            keyHashes_.resize(keyHashes_.size() - count - 1);
-        }
-    }
-
+    // A repeated key keeps the later value.
     bool finishObject(std::size_t base, JsonValue& out) {
-        const auto first = members_.begin() + static_cast<std::ptrdiff_t>(base);
-        const std::size_t count = members_.size() - base;
-        if (count < 32)
-            keyHashes_.resize(keyHashes_.size() - count);
-        out = JsonValue(
-            JsonObject(std::make_move_iterator(first), std::make_move_iterator(members_.end())));
-        members_.erase(first, members_.end());
+        const std::size_t n = removeRepeatedKeys(members_.data() + base, members_.size() - base);
+        JsonMember* p = doc_.allocate<JsonMember>(n);
+        std::copy_n(members_.begin() + static_cast<std::ptrdiff_t>(base), n, p);
+        members_.resize(base);
+        out = JsonValue();
+        out.type_ = JsonValue::Type::Object;
+        out.u_.members = p;
+        out.size_ = static_cast<std::uint32_t>(n);
         --depth_;
         return true;
     }
 
-    bool parseString(std::string& out) {
+    // After the opening quote. A string without escapes is a view of the text; one with
+    // escapes is decoded into the arena.
+    bool parseString(std::string_view& out) {
+        const unsigned char* start = p_;
+        for (;;) {
+            while (p_ != end_ && kPlain[*p_])
+                ++p_;
+            if (atEnd())
+                return fail(JsonErrorCode::EndOfInput, "Unexpected EOF while parsing string");
+            const unsigned c = *p_;
+            if (c == '"') {
+                out = std::string_view(at(start), static_cast<std::size_t>(p_ - start));
+                ++p_;
+                return true;
+            }
+            if (c == '\\') {
+                scratch_.assign(at(start), static_cast<std::size_t>(p_ - start));
+                return parseEscapedRest(out);
+            }
+            if (!skipNonAscii(c))
+                return false;
+        }
+    }
+
+    bool skipNonAscii(unsigned c) {
+        if (c < 0x20)
+            return fail(JsonErrorCode::ControlCharacter,
+                        hexMessage("Unescaped control character '0x%x'", c));
+        const std::size_t n = utf8SequenceLength(p_, end_);
+        if (n == 0)
+            return fail(JsonErrorCode::Unicode, "Broken unicode character");
+        p_ += n;
+        return true;
+    }
+
+    bool parseEscapedRest(std::string_view& out) {
         for (;;) {
             const unsigned char* run = p_;
             while (p_ != end_ && kPlain[*p_])
                 ++p_;
-            out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p_ - run));
+            scratch_.append(at(run), static_cast<std::size_t>(p_ - run));
             if (atEnd())
                 return fail(JsonErrorCode::EndOfInput, "Unexpected EOF while parsing string");
             const unsigned c = *p_;
             if (c == '"') {
                 ++p_;
+                out = doc_.keep(scratch_);
                 return true;
             }
             if (c == '\\') {
                 ++p_;
-                if (!parseEscape(out))
+                if (!parseEscape(scratch_))
                     return false;
-            } else if (c < 0x20) {
-                return fail(JsonErrorCode::ControlCharacter,
-                            hexMessage("Unescaped control character '0x%x'", c));
-            } else {
-                const std::size_t n = utf8SequenceLength(p_, end_);
-                if (n == 0)
-                    return fail(JsonErrorCode::Unicode, "Broken unicode character");
-                out.append(reinterpret_cast<const char*>(p_), n);
-                p_ += n;
+                continue;
             }
+            const unsigned char* seq = p_;
+            if (!skipNonAscii(c))
+                return false;
+            scratch_.append(at(seq), static_cast<std::size_t>(p_ - seq));
         }
     }
 
@@ -480,31 +478,40 @@ class JsonReader {
                     return fail(JsonErrorCode::ParseNumber, "Failed creating decimal instance");
             }
         }
-        out = JsonValue(JsonNumber(std::string(reinterpret_cast<const char*>(start),
-                                               static_cast<std::size_t>(p_ - start))));
+        out = JsonValue::text(JsonValue::Type::Number, at(start),
+                              static_cast<std::uint32_t>(p_ - start));
         return true;
     }
 
-    const unsigned char* begin_;
-    const unsigned char* end_;
-    const unsigned char* p_;
+    JsonDocument& doc_;
+    const unsigned char* begin_ = nullptr;
+    const unsigned char* end_ = nullptr;
+    const unsigned char* p_ = nullptr;
     int depth_ = 0;
     std::optional<JsonError> error_;
     std::vector<JsonValue> elements_;
     std::vector<JsonMember> members_;
-    // Key hashes of the members of every open object that has no index of its own.
-    std::vector<std::size_t> keyHashes_;
+    std::string scratch_;
 };
 
 JsonParseResult parseJson(const char* bytes, std::size_t size) {
+    JsonParseResult result;
     if (bytes == nullptr) {
-        JsonParseResult result;
         result.error.emplace(JsonErrorCode::Input, "Input was 'nil'");
         return result;
     }
     const void* nul = std::memchr(bytes, 0, size);
-    const char* end = nul != nullptr ? static_cast<const char*>(nul) : bytes + size;
-    return JsonReader(bytes, end).run();
+    const std::size_t length =
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : size;
+    if (length > std::numeric_limits<std::uint32_t>::max()) {
+        result.error.emplace(JsonErrorCode::Input, "Input too large");
+        return result;
+    }
+    JsonValue root;
+    result.error = JsonReader(result.document, bytes, length).run(root);
+    result.document.setRoot(root);
+    result.value = root;
+    return result;
 }
 
 } // namespace mapolt

@@ -13,7 +13,9 @@ namespace mapolt {
 inline constexpr int kJsonMaxDepth = 512;
 
 struct JsonParseResult {
-    // The top-level object or array; null when reading failed.
+    // Holds the tree; the result can be moved without invalidating `value`.
+    JsonDocument document;
+    // The top-level object or array (the document's root); null when reading failed.
     JsonValue value;
     // The outermost error when reading failed.
     std::optional<JsonError> error;
@@ -22,7 +24,8 @@ struct JsonParseResult {
 };
 
 // Reads JSON (RFC 4627) from UTF-8 bytes up to the first NUL byte. The top level must be an
-// object or an array; numbers stay exact decimals. A null `bytes` is no text at all.
+// object or an array; numbers stay exact decimals. A null `bytes` is no text at all. Texts
+// of 4 GiB or more are refused.
 JsonParseResult parseJson(const char* bytes, std::size_t size);
 inline JsonParseResult parseJson(std::string_view text) {
     return parseJson(text.data(), text.size());

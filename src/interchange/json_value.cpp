@@ -1,9 +1,12 @@
 #include "interchange/json_value.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 namespace mapolt {
 
@@ -90,30 +93,77 @@ bool overflows(std::string_view s) {
     return lead + exponent > 0;
 }
 
-template <class T> std::string shortestText(T v) {
+template <class T> std::string shortestOf(T v) {
     char buf[64];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general);
     return ec == std::errc{} ? std::string(buf, end) : std::string("nan");
 }
 
+std::uint64_t keyHash(std::string_view key) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (const char c : key)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return h;
+}
+
 } // namespace
 
-JsonNumber JsonNumber::fromInt(std::int64_t v) {
-    return JsonNumber(std::to_string(v));
+std::size_t removeRepeatedKeys(JsonMember* m, std::size_t n) {
+    if (n <= 8) {
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            std::size_t j = 0;
+            while (j < out && m[j].key != m[i].key)
+                ++j;
+            if (j < out)
+                m[j].value = m[i].value;
+            else
+                m[out++] = m[i];
+        }
+        return out;
+    }
+    std::size_t capacity = 16;
+    while (capacity < 2 * n)
+        capacity *= 2;
+    std::array<std::uint32_t, 128> small;
+    std::vector<std::uint32_t> large;
+    std::uint32_t* slots = small.data();
+    if (capacity > small.size()) {
+        large.resize(capacity);
+        slots = large.data();
+    }
+    constexpr std::uint32_t kEmpty = UINT32_MAX;
+    std::fill(slots, slots + capacity, kEmpty);
+    const std::size_t mask = capacity - 1;
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t s = keyHash(m[i].key) & mask;; s = (s + 1) & mask) {
+            if (slots[s] == kEmpty) {
+                slots[s] = static_cast<std::uint32_t>(out);
+                m[out++] = m[i];
+                break;
+            }
+            if (m[slots[s]].key == m[i].key) {
+                m[slots[s]].value = m[i].value;
+                break;
+            }
+        }
+    }
+    return out;
 }
 
-JsonNumber JsonNumber::fromFloat(float v) {
-    return JsonNumber(shortestText(v));
+std::string shortestText(float v) {
+    return shortestOf(v);
 }
 
-JsonNumber JsonNumber::fromDouble(double v) {
-    return JsonNumber(shortestText(v));
+std::string shortestText(double v) {
+    return shortestOf(v);
 }
 
 std::optional<JsonNumber> JsonNumber::fromText(std::string_view text) {
     if (text.empty() || numberLength(text) != text.size())
         return std::nullopt;
-    return JsonNumber(std::string(text));
+    return JsonNumber(text);
 }
 
 bool JsonNumber::isFinite() const {
@@ -152,45 +202,132 @@ std::int32_t JsonNumber::toInt32() const {
     return static_cast<std::int32_t>(std::clamp(t, lo, hi));
 }
 
+std::optional<bool> JsonValue::asBool() const {
+    if (type_ != Type::Bool)
+        return std::nullopt;
+    return u_.boolean;
+}
+
+std::optional<JsonNumber> JsonValue::asNumber() const {
+    if (type_ != Type::Number)
+        return std::nullopt;
+    return JsonNumber(std::string_view(u_.chars, size_));
+}
+
+std::optional<std::string_view> JsonValue::asString() const {
+    if (type_ != Type::String)
+        return std::nullopt;
+    return std::string_view(u_.chars, size_);
+}
+
+std::span<const JsonValue> JsonValue::elements() const {
+    if (type_ != Type::Array)
+        return {};
+    return {u_.elements, size_};
+}
+
+std::span<const JsonMember> JsonValue::members() const {
+    if (type_ != Type::Object)
+        return {};
+    return {u_.members, size_};
+}
+
 const JsonValue* JsonValue::find(std::string_view key) const {
-    const JsonObject* o = asObject();
-    if (o == nullptr)
+    if (type_ != Type::Object)
         return nullptr;
-    for (const JsonMember& m : *o)
-        if (m.key == key)
-            return &m.value;
+    for (std::uint32_t i = 0; i < size_; ++i)
+        if (u_.members[i].key == key)
+            return &u_.members[i].value;
     return nullptr;
 }
 
-void JsonValue::set(std::string_view key, JsonValue value) {
-    JsonObject& o = std::get<JsonObject>(v_);
-    for (JsonMember& m : o) {
-        if (m.key == key) {
-            m.value = std::move(value);
-            return;
-        }
-    }
-    o.push_back(JsonMember{std::string(key), std::move(value)});
-}
-
-void JsonValue::push(JsonValue value) {
-    std::get<JsonArray>(v_).push_back(std::move(value));
-}
-
-// Objects compare as unordered maps: the same keys with equal values.
 bool operator==(const JsonValue& a, const JsonValue& b) {
     if (a.type() != b.type())
         return false;
-    const JsonObject* oa = a.asObject();
-    if (oa == nullptr)
-        return a.v_ == b.v_;
-    const JsonObject& ob = *b.asObject();
-    if (oa->size() != ob.size())
-        return false;
-    return std::all_of(oa->begin(), oa->end(), [&](const JsonMember& m) {
-        const JsonValue* other = b.find(m.key);
-        return other != nullptr && *other == m.value;
-    });
+    switch (a.type()) {
+    case JsonValue::Type::Null:
+        return true;
+    case JsonValue::Type::Bool:
+        return a.asBool() == b.asBool();
+    case JsonValue::Type::Number:
+        return a.asNumber()->text() == b.asNumber()->text();
+    case JsonValue::Type::String:
+        return a.asString() == b.asString();
+    case JsonValue::Type::Array:
+        return std::equal(a.elements().begin(), a.elements().end(), b.elements().begin(),
+                          b.elements().end());
+    case JsonValue::Type::Object: {
+        const auto ma = a.members();
+        const auto mb = b.members();
+        if (ma.size() != mb.size())
+            return false;
+        // Members usually come in the same order; a search is needed only where they do not.
+        for (std::size_t i = 0; i < ma.size(); ++i) {
+            const JsonValue* other = mb[i].key == ma[i].key ? &mb[i].value : b.find(ma[i].key);
+            if (other == nullptr || !(*other == ma[i].value))
+                return false;
+        }
+        return true;
+    }
+    }
+    return false;
+}
+
+JsonDocument::JsonDocument() : arena_(std::make_unique<std::pmr::monotonic_buffer_resource>()) {}
+
+JsonDocument::~JsonDocument() = default;
+
+std::string_view JsonDocument::keep(std::string_view s) {
+    if (s.empty())
+        return {};
+    char* p = allocate<char>(s.size());
+    std::memcpy(p, s.data(), s.size());
+    return {p, s.size()};
+}
+
+JsonValue JsonDocument::string(std::string_view s) {
+    const std::string_view kept = keep(s);
+    return JsonValue::text(JsonValue::Type::String, kept.data(),
+                           static_cast<std::uint32_t>(kept.size()));
+}
+
+JsonValue JsonDocument::number(std::int64_t v) {
+    const std::string_view kept = keep(std::to_string(v));
+    return JsonValue::text(JsonValue::Type::Number, kept.data(),
+                           static_cast<std::uint32_t>(kept.size()));
+}
+
+JsonValue JsonDocument::number(float v) {
+    const std::string_view kept = keep(shortestText(v));
+    return JsonValue::text(JsonValue::Type::Number, kept.data(),
+                           static_cast<std::uint32_t>(kept.size()));
+}
+
+JsonValue JsonDocument::number(double v) {
+    const std::string_view kept = keep(shortestText(v));
+    return JsonValue::text(JsonValue::Type::Number, kept.data(),
+                           static_cast<std::uint32_t>(kept.size()));
+}
+
+JsonValue JsonDocument::array(std::span<const JsonValue> elements) {
+    JsonValue* p = allocate<JsonValue>(elements.size());
+    std::copy(elements.begin(), elements.end(), p);
+    JsonValue v;
+    v.type_ = JsonValue::Type::Array;
+    v.u_.elements = p;
+    v.size_ = static_cast<std::uint32_t>(elements.size());
+    return v;
+}
+
+JsonValue JsonDocument::object(std::span<const JsonMember> members) {
+    JsonMember* p = allocate<JsonMember>(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i)
+        p[i] = JsonMember{keep(members[i].key), members[i].value};
+    JsonValue v;
+    v.type_ = JsonValue::Type::Object;
+    v.u_.members = p;
+    v.size_ = static_cast<std::uint32_t>(removeRepeatedKeys(p, members.size()));
+    return v;
 }
 
 } // namespace mapolt

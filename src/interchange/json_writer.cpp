@@ -57,7 +57,7 @@ class TreeWriter {
             if (depth + 1 > kJsonMaxDepth)
                 return fail(JsonErrorCode::Depth, "Nested too deep");
             stream_.beginArray();
-            for (const JsonValue& e : *v.asArray())
+            for (const JsonValue& e : v.elements())
                 if (!write(e, depth + 1))
                     return false;
             stream_.endArray();
@@ -66,11 +66,11 @@ class TreeWriter {
             if (depth + 1 > kJsonMaxDepth)
                 return fail(JsonErrorCode::Depth, "Nested too deep");
             stream_.beginObject();
-            for (const JsonMember& m : *v.asObject()) {
+            for (const JsonMember& m : v.members()) {
                 stream_.key(m.key);
                 if (!write(m.value, depth + 1))
                     return fail(JsonErrorCode::Unsupported,
-                                "Unsupported value for key " + m.key + " in object");
+                                "Unsupported value for key " + std::string(m.key) + " in object");
             }
             stream_.endObject();
             return true;

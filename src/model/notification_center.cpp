@@ -28,12 +28,12 @@ void NotificationCenter::post(std::string_view name, const void* sender) {
         if (e.name == name && (e.sender == nullptr || e.sender == sender))
             targets.emplace_back(e.token, e.handler);
     const Notification n{name, sender};
-    for (const auto& [token, handler] : targets) {
+    for (const auto& target : targets) {
         // Skip observers removed by an earlier handler of this same post.
         const bool live = std::any_of(entries_.begin(), entries_.end(),
-                                      [&](const Entry& e) { return e.token == token; });
+                                      [&](const Entry& e) { return e.token == target.first; });
         if (live)
-            (*handler)(n);
+            (*target.second)(n);
     }
 }
 

@@ -42,52 +42,64 @@ std::string write(const JsonValue& v) {
     return r.text;
 }
 
-JsonValue parsed(std::string_view text) {
+// Parsed trees stay alive with their results.
+struct Parsed {
+    JsonParseResult result;
+    const JsonValue& operator*() const { return result.value; }
+    const JsonValue* operator->() const { return &result.value; }
+};
+
+Parsed parsed(std::string_view text) {
     JsonParseResult r = parseJson(text);
     EXPECT_TRUE(r) << text << ": " << r.error->message();
-    return std::move(r.value);
+    return Parsed{std::move(r)};
 }
 
-const std::string& firstString(const JsonValue& array) {
-    return *array.asArray()->front().asString();
+std::string_view firstString(const Parsed& array) {
+    return *array->elements().front().asString();
 }
 
-TEST(JsonWriter, EscapesOnlyWhatMustBeEscaped) {
-    EXPECT_EQ(write(JsonValue(JsonArray{"say \"hi\" \\ to\tcaf\xc3\xa9/x"})),
+struct JsonWriter : ::testing::Test {
+    JsonDocument doc;
+    JsonValue array(std::string_view s) { return doc.array({doc.string(s)}); }
+};
+
+TEST_F(JsonWriter, EscapesOnlyWhatMustBeEscaped) {
+    EXPECT_EQ(write(array("say \"hi\" \\ to\tcaf\xc3\xa9/x")),
               "[\"say \\\"hi\\\" \\\\ to\\tcaf\xc3\xa9/x\"]");
-    EXPECT_EQ(write(JsonValue(JsonArray{"\n\r\b\f\x1f"})), R"(["\n\r\b\f\u001f"])");
+    EXPECT_EQ(write(array("\n\r\b\f\x1f")), R"(["\n\r\b\f\u001f"])");
 }
 
-TEST(JsonWriter, ControlCharacterTravelsAsLowercaseEscape) {
-    const std::string text = write(JsonValue(JsonArray{std::string("a\x01z")}));
+TEST_F(JsonWriter, ControlCharacterTravelsAsLowercaseEscape) {
+    const std::string text = write(array("a\x01z"));
     EXPECT_EQ(text, R"(["a\u0001z"])");
     EXPECT_EQ(firstString(parsed(text)), "a\x01z");
-    EXPECT_EQ(write(JsonValue(JsonArray{std::string("\x1a", 1)})), R"(["\u001a"])");
+    EXPECT_EQ(write(array(std::string_view("\x1a", 1))), R"(["\u001a"])");
 }
 
-TEST(JsonWriter, CompactFormWithEveryKindOfValue) {
-    JsonValue o = JsonValue::object();
-    o.set("n", nullptr);
-    o.set("t", true);
-    o.set("f", false);
-    o.set("i", JsonNumber::fromInt(-42));
-    o.set("x", JsonNumber::fromFloat(0.1f));
-    o.set("a", JsonValue(JsonArray{JsonValue::object(), JsonValue::array()}));
-    EXPECT_EQ(write(o), R"({"n":null,"t":true,"f":false,"i":-42,"x":0.1,"a":[{},[]]})");
+TEST_F(JsonWriter, CompactFormWithEveryKindOfValue) {
+    const JsonValue o = doc.object({{"n", nullptr},
+                                    {"t", true},
+                                    {"f", false},
+                                    {"i", doc.number(std::int64_t{-42})},
+                                    {"x", doc.number(0.1f)},
+                                    {"a", doc.array({doc.object({}), doc.array({})})},
+                                    {"t", false}});
+    EXPECT_EQ(write(o), R"({"n":null,"t":false,"f":false,"i":-42,"x":0.1,"a":[{},[]]})");
 }
 
-TEST(JsonWriter, RefusesWhatJsonCannotHold) {
+TEST_F(JsonWriter, RefusesWhatJsonCannotHold) {
     std::vector<std::string> log;
     const DiagnosticSink previous =
         setDiagnosticSink([&](std::string_view line) { log.emplace_back(line); });
-    const JsonWriteResult top = writeJson(JsonValue("text"));
+    const JsonWriteResult top = writeJson(doc.string("text"));
     ASSERT_FALSE(top);
     EXPECT_EQ(top.error->code(), JsonErrorCode::Fragment);
     EXPECT_EQ(top.error->message(), "Not valid type for JSON");
 
-    JsonValue o = JsonValue::object();
-    o.set("hours", JsonNumber::fromDouble(std::numeric_limits<double>::infinity()));
-    const JsonWriteResult inf = writeJson(JsonValue(JsonArray{o}));
+    const JsonValue o =
+        doc.object({{"hours", doc.number(std::numeric_limits<double>::infinity())}});
+    const JsonWriteResult inf = writeJson(doc.array({o}));
     ASSERT_FALSE(inf);
     EXPECT_TRUE(inf.text.empty());
     EXPECT_THAT(messages(*inf.error),
@@ -101,13 +113,13 @@ TEST(JsonWriter, RefusesWhatJsonCannotHold) {
                       "object\")");
 }
 
-TEST(JsonWriter, AppliesTheDepthLimit) {
-    JsonValue deep = JsonValue::array();
+TEST_F(JsonWriter, AppliesTheDepthLimit) {
+    JsonValue deep = doc.array({});
     for (int i = 1; i < kJsonMaxDepth; ++i)
-        deep = JsonValue(JsonArray{std::move(deep)});
+        deep = doc.array({deep});
     EXPECT_EQ(write(deep), nested(kJsonMaxDepth));
     const DiagnosticSink previous = setDiagnosticSink([](std::string_view) {});
-    const JsonWriteResult tooDeep = writeJson(JsonValue(JsonArray{deep}));
+    const JsonWriteResult tooDeep = writeJson(doc.array({deep}));
     setDiagnosticSink(previous);
     ASSERT_FALSE(tooDeep);
     EXPECT_EQ(tooDeep.error->code(), JsonErrorCode::Depth);
@@ -206,7 +218,7 @@ TEST(JsonReader, StringsAndTheirEscapes) {
     EXPECT_EQ(firstString(parsed(R"(["\u00e9\u00C9\u20ac"])")), "\xc3\xa9\xc3\x89\xe2\x82\xac");
     EXPECT_EQ(firstString(parsed("[\"caf\xc3\xa9 \xf0\x9f\x98\x80\"]")),
               "caf\xc3\xa9 \xf0\x9f\x98\x80");
-    EXPECT_EQ(firstString(parsed(R"(["\u0000"])")), std::string(1, '\0'));
+    EXPECT_EQ(firstString(parsed(R"(["\u0000"])")), std::string_view("\0", 1));
     EXPECT_THAT(parseFailure("[\"a\tb\"]"), ElementsAre("Expected value while parsing array",
                                                         "Unescaped control character '0x9'"));
     EXPECT_EQ(parseJson("[\"\x1f\"]").error->cause()->code(), JsonErrorCode::ControlCharacter);
@@ -249,18 +261,18 @@ TEST(JsonReader, MalformedUtf8InAStringIsRefused) {
 }
 
 TEST(JsonReader, NumbersStayExactDecimals) {
-    const JsonValue v = parsed("[0, -0.5, 12.250, 1E+2, 3e-7, 0.1000000000000000000000001, "
-                               "123456789012345678901234567890]");
-    std::vector<std::string> texts;
-    for (const JsonValue& n : *v.asArray())
+    const Parsed v = parsed("[0, -0.5, 12.250, 1E+2, 3e-7, 0.1000000000000000000000001, "
+                            "123456789012345678901234567890]");
+    std::vector<std::string_view> texts;
+    for (const JsonValue& n : v->elements())
         texts.push_back(n.asNumber()->text());
     EXPECT_THAT(
         texts, ElementsAreArray({"0", "-0.5", "12.250", "1E+2", "3e-7",
                                  "0.1000000000000000000000001", "123456789012345678901234567890"}));
-    EXPECT_EQ(write(v), "[0,-0.5,12.250,1E+2,3e-7,0.1000000000000000000000001,"
-                        "123456789012345678901234567890]");
-    EXPECT_DOUBLE_EQ(v.asArray()->at(2).asNumber()->toDouble(), 12.25);
-    EXPECT_DOUBLE_EQ(v.asArray()->at(3).asNumber()->toDouble(), 100.0);
+    EXPECT_EQ(write(*v), "[0,-0.5,12.250,1E+2,3e-7,0.1000000000000000000000001,"
+                         "123456789012345678901234567890]");
+    EXPECT_DOUBLE_EQ((v->elements())[2].asNumber()->toDouble(), 12.25);
+    EXPECT_DOUBLE_EQ((v->elements())[3].asNumber()->toDouble(), 100.0);
 }
 
 TEST(JsonReader, MalformedNumbers) {
@@ -295,43 +307,47 @@ TEST(JsonNumber, ConversionsStayInRange) {
     EXPECT_EQ(number("-1e400").toInt32(), std::numeric_limits<std::int32_t>::min());
     EXPECT_FALSE(JsonNumber::fromText("1.").has_value());
     EXPECT_FALSE(JsonNumber::fromText("12 ").has_value());
-    EXPECT_EQ(JsonNumber::fromFloat(16777216.0f).toDouble(), 16777216.0);
-    EXPECT_EQ(static_cast<float>(JsonNumber::fromFloat(1234.5677f).toDouble()), 1234.5677f);
-    EXPECT_EQ(JsonNumber::fromFloat(0.3f).text(), "0.3");
-    EXPECT_FALSE(JsonNumber::fromDouble(std::nan("")).isFinite());
+    EXPECT_EQ(number(shortestText(16777217.0f)).toFloat(), 16777216.0f);
+    EXPECT_EQ(number(shortestText(16777218.0f)).toFloat(), 16777218.0f);
+    EXPECT_EQ(number(shortestText(1234.5677f)).toFloat(), 1234.5677f);
+    EXPECT_EQ(shortestText(0.3f), "0.3");
+    EXPECT_EQ(shortestText(0.1), "0.1");
+    EXPECT_EQ(shortestText(std::nan("")), "nan");
 }
 
 TEST(JsonReader, RepeatedKeyKeepsTheLaterValue) {
-    const JsonValue small = parsed(R"({"a":1,"b":2,"a":3})");
-    ASSERT_EQ(small.asObject()->size(), 2u);
-    EXPECT_EQ(small.find("a")->asNumber()->text(), "3");
+    const Parsed small = parsed(R"({"a":1,"b":2,"a":3})");
+    ASSERT_EQ(small->members().size(), 2u);
+    EXPECT_EQ(small->find("a")->asNumber()->text(), "3");
+    EXPECT_EQ(small->members()[0].key, "a");
     std::string big = "{";
     for (int i = 0; i < 100; ++i)
         big += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
     big += R"("k7":"late","k99":[]})";
-    const JsonValue large = parsed(big);
-    EXPECT_EQ(large.asObject()->size(), 100u);
-    EXPECT_EQ(*large.find("k7")->asString(), "late");
-    EXPECT_NE(large.find("k99")->asArray(), nullptr);
-    EXPECT_EQ(large.find("k98")->asNumber()->text(), "98");
+    const Parsed large = parsed(big);
+    EXPECT_EQ(large->members().size(), 100u);
+    EXPECT_EQ(*large->find("k7")->asString(), "late");
+    EXPECT_TRUE(large->find("k99")->isArray());
+    EXPECT_EQ(large->find("k98")->asNumber()->text(), "98");
 }
 
 TEST(JsonReader, NestedObjectsKeepTheirOwnKeys) {
-    const JsonValue v = parsed(R"({"a":{"a":1,"b":{"a":2}},"b":3,"a":{"c":4}})");
-    EXPECT_EQ(v.asObject()->size(), 2u);
-    EXPECT_EQ(v.find("a")->find("c")->asNumber()->text(), "4");
-    EXPECT_EQ(v.find("a")->find("a"), nullptr);
-    EXPECT_EQ(v, parsed(R"({"b":3,"a":{"c":4}})"));
+    const Parsed v = parsed(R"({"a":{"a":1,"b":{"a":2}},"b":3,"a":{"c":4}})");
+    EXPECT_EQ(v->members().size(), 2u);
+    EXPECT_EQ(v->find("a")->find("c")->asNumber()->text(), "4");
+    EXPECT_EQ(v->find("a")->find("a"), nullptr);
+    EXPECT_EQ(*v, *parsed(R"({"b":3,"a":{"c":4}})"));
+    EXPECT_FALSE(*v == *parsed(R"({"b":3,"a":{"c":5}})"));
 }
 
 TEST(JsonCodec, TreeSurvivesWriteAndRead) {
     const char* text = R"({"UUID":"7","atttributes":{"name":"R\u00e9sum\u00e9 \"draft\"",)"
                        R"("hours":12.5,"isExpanded":true,"v":null},"relations":{"subTasks":)"
                        R"(["1","2"],"project":"9","x":[[],{},[{"y":[-1e-5]}]]}})";
-    const JsonValue once = parsed(text);
-    const std::string written = write(once);
-    EXPECT_EQ(parsed(written), once);
-    EXPECT_EQ(write(parsed(written)), written);
+    const Parsed once = parsed(text);
+    const std::string written = write(*once);
+    EXPECT_EQ(*parsed(written), *once);
+    EXPECT_EQ(write(*parsed(written)), written);
 }
 
 } // namespace
