@@ -1,64 +1,31 @@
-#include "model/entities.h"
-#include "model/preferences.h"
-#include "model/store.h"
-#include "model/task_helper.h"
+#include "cli/command_registry.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
-using namespace mapolt;
-
-// A small project built in code until plan files can be opened.
-void buildExample(TaskHelper& helper) {
-    const auto named = [](ATask* t, const char* name, float hours) {
-        t->setName(std::string(name));
-        t->set(&ATask::hours, hours);
-    };
-    ATask* design = helper.addEndTask(0);
-    named(design, "Design", 16);
-    named(helper.insertTaskAfter(design), "Sketch the layout", 8);
-    ATask* review = helper.insertTaskAfter(helper.getTaskForNumber(2));
-    named(review, "Review with the client", 4);
-    helper.makeSubTask({helper.getTaskForNumber(2), review});
-    ATask* build = helper.addEndTask(3);
-    named(build, "Build", 40);
-    ATask* ship = helper.addEndTask(8);
-    named(ship, "Ship", 8);
-    helper.reIndexProject();
-}
-
-void printOutline(const TaskHelper& helper) {
-    for (ATask* t : helper.outlineOrder()) {
-        const std::string indent(static_cast<std::size_t>(TaskHelper::depthOf(t)) * 2, ' ');
-        std::printf("%4d  %s%s  (%g h)\n", t->viewOrder() + 1, indent.c_str(),
-                    t->isBlank() ? "" : t->name.optional()->c_str(),
-                    static_cast<double>(t->hours()));
-    }
-}
-
-int summary() {
-    Store store;
-    MemoryPreferences preferences;
-    auto* project = store.insert<Project>();
-    project->set(&Project::name, std::string("Example project"));
-    project->set(&Project::startDate, civil::localMidnight(civil::now()));
-    TaskHelper helper(store, project, preferences);
-    buildExample(helper);
-    std::printf("%s: %zu tasks\n", project->name().c_str(), store.count(Entity::ATask));
-    printOutline(helper);
-    return 0;
+void printUsage() {
+    std::fprintf(stderr, "usage:\n");
+    for (const auto& command : mapolt::cli::commands())
+        std::fprintf(stderr, "  mapolt-cli %s\n", command.usage.c_str());
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string_view command = argc > 1 ? argv[1] : "summary";
-    if (command == "summary")
-        return summary();
-    std::fprintf(stderr, "mapolt-cli: unknown command \"%.*s\"\nusage: mapolt-cli summary\n",
-                 static_cast<int>(command.size()), command.data());
-    return 2;
+    const std::string_view name = argc > 1 ? argv[1] : "summary";
+    const auto& all = mapolt::cli::commands();
+    const auto found = std::find_if(all.begin(), all.end(),
+                                    [&](const auto& command) { return command.name == name; });
+    if (found == all.end()) {
+        std::fprintf(stderr, "mapolt-cli: unknown command \"%.*s\"\n",
+                     static_cast<int>(name.size()), name.data());
+        printUsage();
+        return 2;
+    }
+    const std::vector<std::string_view> arguments(argv + std::min(argc, 2), argv + argc);
+    return found->run(arguments);
 }
