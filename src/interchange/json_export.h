@@ -24,10 +24,12 @@ class JSONExport {
     // file of the same document, with no reference to the project.
     std::string exportJSONforStyle(const Style& style);
 
-  private:
+  protected:
     // Numbers every record, entity by entity in the file order.
     void buildObjectTable(const Store& context);
     std::optional<std::uint32_t> getIdForMO(const Record* r) const;
+
+  private:
     void getInfoForType(JsonStreamWriter& out, std::string_view type) const;
     void createFromMO(JsonStreamWriter& out, Record& r) const;
     void getTasks(JsonStreamWriter& out, const Store& context) const;

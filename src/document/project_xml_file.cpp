@@ -1,0 +1,40 @@
+#include "document/project_xml_file.h"
+
+#include "document/atomic_file_writer.h"
+#include "document/kestil_planner_document.h"
+#include "interchange/project_export.h"
+#include "schedule/calandar_access.h"
+#include "schedule/task_length_calc.h"
+
+namespace mapolt {
+
+ProjectXmlImport importProjectXml(const std::filesystem::path& path,
+                                  const Preferences& preferences) {
+    ProjectXmlImport result;
+    result.document = std::make_unique<KestilPlannerDocument>(preferences);
+    KestilPlannerDocument& doc = *result.document;
+    CalandarAccess calendars(doc.store());
+    TaskLengthCalc engine(doc.store(), calendars);
+    ProjectImportTarget target{doc.store(), doc.project(), doc.taskHelper(), calendars, engine};
+    ProjectImporter importer(target);
+    {
+        // A new document starts with no history: the import is its content, not an edit.
+        UndoRegistrationPause pause(doc.store().undoManager());
+        result.ok = importer.importFile(path, result.error);
+        doc.store().flushPendingChanges();
+    }
+    doc.store().undoManager().removeAllActions();
+    result.counts = importer.counts();
+    return result;
+}
+
+bool exportProjectXml(KestilPlannerDocument& document, const std::filesystem::path& path,
+                      std::string& error) {
+    CalandarAccess calendars(document.store());
+    TaskLengthCalc engine(document.store(), calendars);
+    ProjectExport exporter;
+    const std::string text = exporter.exportProject(document.store(), engine);
+    return writeFileAtomically(path, text, error);
+}
+
+} // namespace mapolt

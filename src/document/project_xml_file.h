@@ -1,0 +1,32 @@
+#pragma once
+
+#include "interchange/project_importer.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace mapolt {
+
+class KestilPlannerDocument;
+class Preferences;
+
+struct ProjectXmlImport {
+    // Always a new document; it stays empty when the file could not be read.
+    std::unique_ptr<KestilPlannerDocument> document;
+    bool ok = false;
+    // When not ok: the file's name and the reason.
+    std::string error;
+    ProjectImportCounts counts;
+};
+
+// A new document holding what the project XML file at `path` carries.
+ProjectXmlImport importProjectXml(const std::filesystem::path& path,
+                                  const Preferences& preferences);
+
+// Writes `document` as project XML, replacing `path` atomically; on failure the previous file
+// is untouched and `error` names the file and the reason.
+bool exportProjectXml(KestilPlannerDocument& document, const std::filesystem::path& path,
+                      std::string& error);
+
+} // namespace mapolt

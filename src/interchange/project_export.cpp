@@ -1,0 +1,250 @@
+#include "interchange/project_export.h"
+
+#include "model/entities.h"
+#include "model/filters.h"
+#include "model/task_helper.h"
+#include "schedule/task_length_calc.h"
+
+#include <libxml/tree.h>
+#include <libxml/xmlsave.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace mapolt {
+
+namespace {
+
+// Decodes one UTF-8 sequence at `i`; -1 for a malformed one.
+long decodeUtf8(const std::string& s, std::size_t& i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
+    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size() + (extra == 0 ? 1 : 0)) {
+        ++i;
+        return -1;
+    }
+    long cp = extra == 0 ? c : c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        const auto cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+        if ((cc & 0xC0) != 0x80) {
+            ++i;
+            return -1;
+        }
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    i += static_cast<std::size_t>(extra) + 1;
+    static constexpr long kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return -1;
+    return cp;
+}
+
+// Text an XML 1.0 file can hold: malformed UTF-8 becomes U+FFFD, characters the format
+// forbids (most control characters) are dropped.
+std::string xmlSafeText(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t begin = i;
+        const long cp = decodeUtf8(s, i);
+        if (cp < 0) {
+            out += "\xEF\xBF\xBD";
+        } else if (cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp != 0xFFFE && cp != 0xFFFF)) {
+            out.append(s, begin, i - begin);
+        }
+    }
+    return out;
+}
+
+class TreeBuilder {
+  public:
+    explicit TreeBuilder(xmlNsPtr ns) : ns_(ns) {}
+    xmlNodePtr list(xmlNodePtr parent, const char* name) const {
+        return xmlNewChild(parent, ns_, BAD_CAST name, nullptr);
+    }
+    xmlNodePtr text(xmlNodePtr parent, const char* name, const std::string& value) const {
+        return xmlNewTextChild(parent, ns_, BAD_CAST name, BAD_CAST xmlSafeText(value).c_str());
+    }
+    xmlNodePtr number(xmlNodePtr parent, const char* name, long long value) const {
+        return text(parent, name, std::to_string(value));
+    }
+
+  private:
+    xmlNsPtr ns_;
+};
+
+Date plusWholeDays(Date start, double days) {
+    if (!std::isfinite(days))
+        return start;
+    const double whole = std::trunc(std::clamp(days, -4.0e6, 4.0e6));
+    return civil::addDaysKeepingTime(start, static_cast<int>(whole));
+}
+
+} // namespace
+
+std::string ProjectExport::formatDateTime(Date d) {
+    const auto t = static_cast<time_t>(std::floor(d.seconds));
+    struct tm local {};
+    if (localtime_r(&t, &local) == nullptr)
+        return "1970-01-01T00:00:00";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return buf;
+}
+
+std::string ProjectExport::formatDuration(float hours) {
+    if (!std::isfinite(hours) || hours <= 0.0f)
+        return "PT0H0M0S";
+    const auto minutes = static_cast<long long>(std::llround(std::min<double>(hours, 1.0e9) * 60.0));
+    return "PT" + std::to_string(minutes / 60) + "H" + std::to_string(minutes % 60) + "M0S";
+}
+
+std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine) {
+    buildObjectTable(context);
+    const auto uidOf = [this](const Record* r) -> long long {
+        const std::optional<std::uint32_t> id = r != nullptr ? getIdForMO(r) : std::nullopt;
+        return id ? static_cast<long long>(*id) + 1 : -1;
+    };
+
+    Project* project = context.fetchFirst<Project>({}, {});
+    const Date currentStart = project != nullptr ? project->startDate() : Date{};
+    const std::string projectName = project != nullptr ? project->name() : std::string();
+    std::vector<ATask*> tasks = context.fetch<ATask>({}, filters::byViewOrder);
+    float latest = 0.0f;
+    for (const ATask* t : tasks)
+        latest = std::max(latest, t->daysFromStart() + t->elapsedTime());
+    const Date finish = plusWholeDays(currentStart, latest);
+    const std::string now = formatDateTime(civil::now());
+
+    xmlDocPtr doc = xmlNewDoc(BAD_CAST "1.0");
+    xmlNodePtr root = xmlNewNode(nullptr, BAD_CAST "Project");
+    xmlNsPtr ns = xmlNewNs(root, BAD_CAST kNamespace, nullptr);
+    xmlSetNs(root, ns);
+    xmlDocSetRootElement(doc, root);
+    const TreeBuilder b(ns);
+
+    b.text(root, "SaveVersion", "12");
+    b.text(root, "Name", projectName);
+    b.text(root, "Title", projectName);
+    b.text(root, "CreationDate", now);
+    b.text(root, "LastSaved", now);
+    b.text(root, "ScheduleFromStart", "1");
+    b.text(root, "StartDate", formatDateTime(currentStart));
+    b.text(root, "FinishDate", formatDateTime(finish));
+    b.text(root, "CriticalSlackLimit", "0");
+    b.text(root, "CurrencyCode", "USD");
+    b.text(root, "ProjectExternallyEdited", "1");
+
+    // Calendars: the schema wants at least one Calendar inside the list, so a document
+    // without calendars writes no list.
+    std::vector<Calandar*> calendars = context.fetch<Calandar>();
+    const Calandar* base = nullptr;
+    for (const Calandar* c : calendars)
+        if (c->isBase())
+            base = base != nullptr ? base : c;
+    if (!calendars.empty()) {
+        xmlNodePtr list = b.list(root, "Calendars");
+        for (Calandar* c : calendars) {
+            xmlNodePtr cal = b.list(list, "Calendar");
+            b.number(cal, "UID", uidOf(c));
+            b.text(cal, "Name", c->name());
+            b.text(cal, "IsBaseCalendar", c->isBase() ? "1" : "0");
+            b.number(cal, "BaseCalendarUID", c->isBase() || base == nullptr ? -1 : uidOf(base));
+            xmlNodePtr days = b.list(cal, "WeekDays");
+            std::vector<Week*> weeks = c->weekWork();
+            std::stable_sort(weeks.begin(), weeks.end(),
+                             [](const Week* x, const Week* y) { return x->viewOrder() < y->viewOrder(); });
+            for (const Week* w : weeks) {
+                xmlNodePtr day = b.list(days, "WeekDay");
+                b.number(day, "DayType", w->viewOrder() + 1);
+                const double hours = w->hours();
+                if (std::isfinite(hours) && static_cast<long long>(hours) != 0) {
+                    b.text(day, "DayWorking", "1");
+                    xmlNodePtr times = b.list(day, "WorkingTimes");
+                    for (const auto& [from, to] : {std::pair{"08:00:00", "12:00:00"},
+                                                   std::pair{"13:00:00", "17:00:00"}}) {
+                        xmlNodePtr period = b.list(times, "WorkingTime");
+                        b.text(period, "FromTime", from);
+                        b.text(period, "ToTime", to);
+                    }
+                } else {
+                    b.text(day, "DayWorking", "0");
+                }
+            }
+        }
+    }
+
+    xmlNodePtr taskList = b.list(root, "Tasks");
+    xmlNodePtr summary = b.list(taskList, "Task");
+    b.text(summary, "UID", "0");
+    b.text(summary, "ID", "0");
+    b.text(summary, "Name", projectName);
+    b.text(summary, "Type", "0");
+    b.text(summary, "IsNull", "0");
+    b.text(summary, "OutlineLevel", "0");
+    b.text(summary, "Start", formatDateTime(currentStart));
+    b.text(summary, "Finish", formatDateTime(finish));
+    for (const char* zero : {"Milestone", "Critical", "FixedCost", "PercentComplete"})
+        b.text(summary, zero, "0");
+    for (ATask* t : tasks) {
+        xmlNodePtr task = b.list(taskList, "Task");
+        b.number(task, "UID", uidOf(t));
+        b.number(task, "ID", static_cast<long long>(t->viewOrder()) + 1);
+        b.text(task, "Name", t->name());
+        b.text(task, "Type", "0");
+        b.text(task, "IsNull", "0");
+        b.number(task, "OutlineLevel", TaskHelper::depthOf(t) + 1);
+        const float length = engine.calcDaysForTask(t);
+        b.text(task, "Start", formatDateTime(plusWholeDays(currentStart, t->daysFromStart())));
+        b.text(task, "Finish",
+               formatDateTime(plusWholeDays(currentStart, double(t->daysFromStart()) + length)));
+        b.text(task, "Duration", formatDuration(t->hours()));
+        for (const char* zero : {"Milestone", "Critical", "FixedCost", "PercentComplete"})
+            b.text(task, zero, "0");
+        for (const DepLink* l : t->dependeeTasks) {
+            if (l->dependTask() == nullptr)
+                continue;
+            xmlNodePtr link = b.list(task, "PredecessorLink");
+            b.number(link, "PredecessorUID", uidOf(l->dependTask()));
+            b.text(link, "Type", "1");
+        }
+    }
+
+    xmlNodePtr resourceList = b.list(root, "Resources");
+    for (const Resource* r : context.fetch<Resource>()) {
+        xmlNodePtr resource = b.list(resourceList, "Resource");
+        b.number(resource, "UID", uidOf(r));
+        b.number(resource, "ID", uidOf(r));
+        b.text(resource, "Name", r->name());
+        b.text(resource, "Initials", r->initials());
+        b.text(resource, "EmailAddress", r->email());
+        // An empty CalendarUID is no number; a resource without a calendar writes none.
+        if (r->cal() != nullptr)
+            b.number(resource, "CalendarUID", uidOf(r->cal()));
+    }
+
+    // An assignment that lost its task or resource has nothing to point at; it is left out.
+    xmlNodePtr assignmentList = b.list(root, "Assignments");
+    for (const ATaskResource* a : context.fetch<ATaskResource>()) {
+        if (a->task() == nullptr || a->resource() == nullptr)
+            continue;
+        xmlNodePtr assignment = b.list(assignmentList, "Assignment");
+        b.number(assignment, "UID", uidOf(a));
+        b.number(assignment, "TaskUID", uidOf(a->task()));
+        b.number(assignment, "ResourceUID", uidOf(a->resource()));
+    }
+
+    xmlChar* bytes = nullptr;
+    int size = 0;
+    xmlDocDumpFormatMemoryEnc(doc, &bytes, &size, "UTF-8", 1);
+    std::string text = bytes != nullptr ? std::string(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(size)) : std::string();
+    xmlFree(bytes);
+    xmlFreeDoc(doc);
+    return text;
+}
+
+} // namespace mapolt

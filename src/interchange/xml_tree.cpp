@@ -1,0 +1,177 @@
+#include "interchange/xml_tree.h"
+
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace mapolt {
+
+namespace {
+
+// Options for both passes: never the network, no entity substitution, no DTD loading, and no
+// messages on stderr (the caller reports).
+constexpr int kStrictOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+constexpr int kRecoverOptions = kStrictOptions | XML_PARSE_RECOVER;
+
+xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) {
+    return nullptr;
+}
+
+// libxml2's entity loader is process-wide; it refuses everything while one of our parses runs
+// and is put back afterwards, so other users of the library (schema validation) are unaffected.
+class EntityLoaderRefusal {
+  public:
+    EntityLoaderRefusal() : previous_(xmlGetExternalEntityLoader()) {
+        xmlSetExternalEntityLoader(refuseExternalEntity);
+    }
+    ~EntityLoaderRefusal() { xmlSetExternalEntityLoader(previous_); }
+    EntityLoaderRefusal(const EntityLoaderRefusal&) = delete;
+    EntityLoaderRefusal& operator=(const EntityLoaderRefusal&) = delete;
+
+  private:
+    xmlExternalEntityLoader previous_;
+};
+
+xmlDocPtr parseBytes(std::string_view text, int options) {
+    if (text.size() > static_cast<std::size_t>(INT32_MAX))
+        return nullptr;
+    return xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, options);
+}
+
+bool isNameChar(char c) {
+    return c != '/' && c != '[';
+}
+
+} // namespace
+
+std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path,
+                                            std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "Could not read \"" + path.string() + "\": " + std::strerror(errno);
+        return nullptr;
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        error = "Could not read \"" + path.string() + "\": read error";
+        return nullptr;
+    }
+    std::unique_ptr<XmlTree> tree = parseText(bytes, error);
+    if (!tree)
+        error = "\"" + path.string() + "\" is no XML file: " + error;
+    return tree;
+}
+
+std::unique_ptr<XmlTree> XmlTree::parseText(std::string_view text, std::string& error) {
+    EntityLoaderRefusal refusal;
+    bool recovered = false;
+    xmlDocPtr doc = parseBytes(text, kStrictOptions);
+    if (doc == nullptr) {
+        recovered = true;
+        doc = parseBytes(text, kRecoverOptions);
+    }
+    if (doc == nullptr || xmlDocGetRootElement(doc) == nullptr) {
+        if (doc != nullptr)
+            xmlFreeDoc(doc);
+        const xmlError* last = xmlGetLastError();
+        error = last != nullptr && last->message != nullptr ? last->message : "no XML element";
+        while (!error.empty() && (error.back() == '\n' || error.back() == ' '))
+            error.pop_back();
+        return nullptr;
+    }
+    return std::unique_ptr<XmlTree>(new XmlTree(doc, recovered));
+}
+
+XmlTree::~XmlTree() {
+    if (xpath_ != nullptr)
+        xmlXPathFreeContext(xpath_);
+    xmlFreeDoc(doc_);
+}
+
+xmlXPathContextPtr XmlTree::xpathContext() const {
+    if (xpath_ == nullptr)
+        xpath_ = xmlXPathNewContext(doc_);
+    return xpath_;
+}
+
+std::string XmlQuery::localNamePath(std::string_view path) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < path.size()) {
+        const char c = path[i];
+        if (c == '.' || c == '/') {
+            out += c;
+            ++i;
+            continue;
+        }
+        if (c == '[') {
+            const std::size_t close = path.find(']', i);
+            const std::size_t end = close == std::string_view::npos ? path.size() : close + 1;
+            out.append(path.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < path.size() && isNameChar(path[end]))
+            ++end;
+        out += "*[local-name()='";
+        out.append(path.substr(i, end - i));
+        out += "']";
+        i = end;
+    }
+    return out;
+}
+
+XmlQuery::XmlQuery(std::string_view path)
+    : compiled_(xmlXPathCompile(BAD_CAST localNamePath(path).c_str())) {}
+
+XmlQuery::~XmlQuery() {
+    if (compiled_ != nullptr)
+        xmlXPathFreeCompExpr(compiled_);
+}
+
+std::vector<xmlNodePtr> XmlQuery::select(const XmlTree& tree, xmlNodePtr context) const {
+    std::vector<xmlNodePtr> nodes;
+    if (compiled_ == nullptr)
+        return nodes;
+    xmlXPathContextPtr ctx = tree.xpathContext();
+    if (ctx == nullptr)
+        return nodes;
+    ctx->node = context != nullptr ? context : reinterpret_cast<xmlNodePtr>(tree.doc());
+    xmlXPathObjectPtr result = xmlXPathCompiledEval(compiled_, ctx);
+    if (result != nullptr && result->type == XPATH_NODESET && result->nodesetval != nullptr) {
+        const xmlNodeSetPtr set = result->nodesetval;
+        nodes.assign(set->nodeTab, set->nodeTab + set->nodeNr);
+    }
+    xmlXPathFreeObject(result);
+    return nodes;
+}
+
+xmlNodePtr XmlQuery::first(const XmlTree& tree, xmlNodePtr context) const {
+    const std::vector<xmlNodePtr> nodes = select(tree, context);
+    return nodes.empty() ? nullptr : nodes.front();
+}
+
+bool XmlQuery::firstText(const XmlTree& tree, xmlNodePtr context, std::string& text) const {
+    xmlNodePtr node = first(tree, context);
+    if (node == nullptr)
+        return false;
+    text = nodeText(node);
+    return true;
+}
+
+std::string nodeText(xmlNodePtr node) {
+    xmlChar* content = xmlNodeGetContent(node);
+    if (content == nullptr)
+        return {};
+    std::string text(reinterpret_cast<const char*>(content));
+    xmlFree(content);
+    return text;
+}
+
+} // namespace mapolt

@@ -1,0 +1,315 @@
+#include "interchange/project_importer.h"
+#include "model/filters.h"
+#include "support/planner_fixture.h"
+#include "support/temp_folder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+#include <filesystem>
+#include <regex>
+#include <set>
+
+namespace mapolt {
+namespace {
+
+const std::filesystem::path kCorpus = MAPOLT_TESTDATA_DIR "/mspdi";
+
+struct ProjectXmlImportTest : ::testing::Test {
+    testing::PlannerFixture plan;
+    ProjectImportTarget target{plan.store, plan.project, plan.helper, plan.calendars, plan.engine};
+    ProjectImporter importer{target};
+    std::string error;
+
+    void import(const std::string& body, const std::string& start = "2026-03-02T08:00:00") {
+        const std::string text = "<?xml version=\"1.0\"?>\n"
+                                 "<Project xmlns=\"http://schemas.microsoft.com/project\">"
+                                 "<Name>Imported</Name><StartDate>" +
+                                 start + "</StartDate>" + body + "</Project>";
+        ASSERT_TRUE(importer.importText(text, error)) << error;
+    }
+    static std::string task(int uid, const std::string& name, const std::string& start,
+                            const std::string& extra = "") {
+        return "<Task><UID>" + std::to_string(uid) + "</UID><Name>" + name + "</Name><Start>" +
+               start + "</Start>" + extra + "</Task>";
+    }
+    std::vector<ATask*> tasks() const { return plan.store.fetch<ATask>({}, filters::byViewOrder); }
+};
+
+TEST_F(ProjectXmlImportTest, StartOffsetsCountTheWorkingDayFromEightToFive) {
+    import("<Tasks>" + task(1, "A", "2026-03-04T10:00:00") + task(2, "B", "2026-03-02T15:00:00") +
+           task(3, "C", "2026-03-02T17:00:00") + task(4, "D", "2026-03-02T08:59:00") +
+           task(5, "E", "2026-03-09T12:30:00") + "</Tasks>");
+    ASSERT_EQ(tasks().size(), 5u);
+    EXPECT_FLOAT_EQ(plan.named("A")->daysFromStart(), 2.25f);
+    EXPECT_FLOAT_EQ(plan.named("B")->daysFromStart(), 0.75f);
+    EXPECT_FLOAT_EQ(plan.named("C")->daysFromStart(), 1.0f);
+    EXPECT_FLOAT_EQ(plan.named("D")->daysFromStart(), 0.0f);
+    // A week later, across the switch to daylight saving time: still seven calendar days.
+    EXPECT_FLOAT_EQ(plan.named("E")->daysFromStart(), 7.5f);
+    EXPECT_EQ(plan.project->startDate(), civil::fromYmd(2026, 3, 2));
+    EXPECT_EQ(plan.project->name(), "Imported");
+}
+
+TEST_F(ProjectXmlImportTest, DurationsGiveHoursAndEightHourDays) {
+    EXPECT_FLOAT_EQ(ProjectTaskImporter::projectTimeParser("PT12H30M0S"), 12.5f);
+    EXPECT_FLOAT_EQ(ProjectTaskImporter::projectTimeParser("PT0H0M0S"), 0.0f);
+    EXPECT_FLOAT_EQ(ProjectTaskImporter::projectTimeParser("PT7H"), 7.0f);
+    EXPECT_FLOAT_EQ(ProjectTaskImporter::projectTimeParser("garbage"), 0.0f);
+    EXPECT_FLOAT_EQ(ProjectTaskImporter::projectTimeParser(""), 0.0f);
+    import("<Tasks>" +
+           task(1, "A", "2026-03-02T08:00:00",
+                "<Duration>PT12H30M0S</Duration><PercentComplete>40</PercentComplete>") +
+           "</Tasks>");
+    ATask* a = plan.named("A");
+    ASSERT_NE(a, nullptr);
+    EXPECT_FLOAT_EQ(a->hours(), 12.5f);
+    EXPECT_FLOAT_EQ(a->elapsedTime(), 1.5625f);
+    EXPECT_FLOAT_EQ(a->percComp(), 40.0f);
+    EXPECT_TRUE(a->lockedStart());
+    EXPECT_TRUE(a->adjustElapsed());
+    EXPECT_FALSE(a->adjustHours());
+}
+
+TEST_F(ProjectXmlImportTest, OutlineLevelsBuildTheTree) {
+    import("<Tasks>" + task(1, "A", "2026-03-02T08:00:00", "<OutlineLevel>1</OutlineLevel>") +
+           task(2, "B", "2026-03-02T08:00:00", "<OutlineLevel>2</OutlineLevel>") +
+           task(3, "C", "2026-03-02T08:00:00", "<OutlineLevel>3</OutlineLevel>") +
+           task(4, "D", "2026-03-02T08:00:00", "<OutlineLevel>1</OutlineLevel>") +
+           task(5, "E", "2026-03-02T08:00:00", "<OutlineLevel>2</OutlineLevel>") + "</Tasks>");
+    EXPECT_EQ(plan.shape(), "A/0 B/1 C/2 D/0 E/1");
+    EXPECT_EQ(plan.named("C")->superTask(), plan.named("B"));
+    EXPECT_EQ(plan.named("D")->prevSibling(), plan.named("A"));
+    EXPECT_EQ(plan.helper.outlineOrder().size(), 5u);
+}
+
+TEST_F(ProjectXmlImportTest, TheProjectSummaryTaskHoldsTheLevelOneTasks) {
+    import("<Tasks>" + task(0, "Summary", "2026-03-02T08:00:00", "<OutlineLevel>0</OutlineLevel>") +
+           task(1, "A", "2026-03-02T08:00:00", "<OutlineLevel>1</OutlineLevel>") +
+           task(2, "B", "2026-03-02T08:00:00", "<OutlineLevel>1</OutlineLevel>") + "</Tasks>");
+    EXPECT_EQ(plan.shape(), "Summary/0 A/1 B/1");
+}
+
+TEST_F(ProjectXmlImportTest, MilestonesLinksAndSkippedTasks) {
+    import("<Tasks>" + task(1, "M", "2026-03-02T08:00:00", "<Milestone>1</Milestone>") +
+           task(2, "N", "2026-03-02T08:00:00") +
+           task(3, "P", "2026-03-03T08:00:00",
+                "<PredecessorLink><PredecessorUID>1</PredecessorUID></PredecessorLink>"
+                "<PredecessorLink><PredecessorUID>1</PredecessorUID></PredecessorLink>"
+                "<PredecessorLink><PredecessorUID>99</PredecessorUID></PredecessorLink>") +
+           task(4, "Q", "2026-03-03T08:00:00",
+                "<PredecessorLink><PredecessorUID>1</PredecessorUID></PredecessorLink>") +
+           "<Task><UID>5</UID><Name>NoStart</Name><Start>2008-12-04T17:-0:00</Start></Task>"
+           "<Task><UID>6</UID><Name>Missing</Name></Task>" + "</Tasks>");
+    ASSERT_EQ(tasks().size(), 4u);
+    EXPECT_EQ(plan.named("M")->milestone.size(), 1u);
+    EXPECT_EQ(plan.named("N")->milestone.size(), 0u);
+    EXPECT_EQ(plan.project->milestones.size(), 1u);
+    EXPECT_EQ((*plan.named("M")->milestone.begin())->name(), "M");
+    // One predecessor of two tasks gives two links; the repeated one and the unknown one none.
+    EXPECT_EQ(plan.store.count(Entity::DepLink), 2u);
+    EXPECT_EQ(plan.named("M")->dependTasks.size(), 2u);
+    EXPECT_EQ(plan.named("P")->dependeeTasks.size(), 1u);
+    EXPECT_EQ(importer.counts().links, 2u);
+}
+
+TEST_F(ProjectXmlImportTest, LinksThatWouldCloseACycleAreNotMade) {
+    import("<Tasks>" +
+           task(1, "A", "2026-03-02T08:00:00",
+                "<PredecessorLink><PredecessorUID>1</PredecessorUID></PredecessorLink>"
+                "<PredecessorLink><PredecessorUID>3</PredecessorUID></PredecessorLink>") +
+           task(2, "B", "2026-03-02T08:00:00",
+                "<PredecessorLink><PredecessorUID>1</PredecessorUID></PredecessorLink>") +
+           task(3, "C", "2026-03-02T08:00:00",
+                "<PredecessorLink><PredecessorUID>2</PredecessorUID></PredecessorLink>") +
+           task(4, "S", "2026-03-02T08:00:00", "<OutlineLevel>1</OutlineLevel>") +
+           task(5, "Child", "2026-03-02T08:00:00",
+                "<OutlineLevel>2</OutlineLevel>"
+                "<PredecessorLink><PredecessorUID>4</PredecessorUID></PredecessorLink>") +
+           "</Tasks>");
+    // In file order C->A and A->B are made, so B->C would close the cycle; A->A is a self
+    // link; S->Child joins a summary with its own subtask.
+    EXPECT_EQ(plan.store.count(Entity::DepLink), 2u);
+    EXPECT_EQ(plan.named("A")->dependeeTasks.size(), 1u);
+    EXPECT_EQ(plan.named("C")->dependeeTasks.size(), 0u);
+    EXPECT_EQ(plan.named("Child")->dependeeTasks.size(), 0u);
+}
+
+TEST_F(ProjectXmlImportTest, ResourcesAndAssignments) {
+    import("<Tasks>" + task(1, "A", "2026-03-02T08:00:00", "<Duration>PT16H0M0S</Duration>") +
+           "</Tasks><Resources><Resource><UID>0</UID></Resource>"
+           "<Resource><UID>1</UID><Name>Site Crew</Name></Resource>"
+           "<Resource><UID>2</UID><Name>Other</Name></Resource></Resources>"
+           "<Assignments><Assignment><TaskUID>1</TaskUID><ResourceUID>1</ResourceUID>"
+           "<Units>0.5</Units></Assignment>"
+           "<Assignment><TaskUID>1</TaskUID><ResourceUID>2</ResourceUID></Assignment>"
+           "<Assignment><TaskUID>7</TaskUID><ResourceUID>1</ResourceUID></Assignment>"
+           "<Assignment><TaskUID>1</TaskUID><ResourceUID>0</ResourceUID></Assignment>"
+           "</Assignments>");
+    const auto resources = plan.store.fetch<Resource>();
+    ASSERT_EQ(resources.size(), 2u);
+    EXPECT_EQ(resources[0]->initials(), "SC");
+    ASSERT_NE(resources[0]->cal(), nullptr);
+    EXPECT_EQ(resources[0]->cal()->superCalandar(), plan.calendars.getBaseCalandar());
+    const auto assignments = plan.store.fetch<ATaskResource>();
+    ASSERT_EQ(assignments.size(), 2u);
+    EXPECT_FLOAT_EQ(assignments[0]->perc(), 50.0f);
+    EXPECT_FLOAT_EQ(assignments[1]->perc(), 0.0f);
+    EXPECT_EQ(assignments[0]->task(), plan.named("A"));
+}
+
+TEST_F(ProjectXmlImportTest, NumbersAtTheStartOfTheText) {
+    EXPECT_DOUBLE_EQ(leadingNumber(" 0.5 units"), 0.5);
+    EXPECT_DOUBLE_EQ(leadingNumber("-3x"), -3.0);
+    EXPECT_DOUBLE_EQ(leadingNumber("x3"), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(""), 0.0);
+    EXPECT_FALSE(parseProjectDateTime("2026-02-30T08:00:00"));
+    EXPECT_FALSE(parseProjectDateTime("2026-03-02"));
+    EXPECT_EQ(parseProjectDay("2026-03-08T23:00:00"), civil::fromYmd(2026, 3, 8));
+}
+
+TEST_F(ProjectXmlImportTest, WithoutAStartDateNoTaskCanBePlaced) {
+    const Date before = plan.project->startDate();
+    ASSERT_TRUE(importer.importText("<Project><Tasks>" + task(1, "A", "2026-03-02T08:00:00") +
+                                        "</Tasks></Project>",
+                                    error));
+    EXPECT_EQ(plan.store.count(Entity::ATask), 0u);
+    EXPECT_EQ(plan.project->startDate(), before);
+    EXPECT_EQ(plan.project->name(), "");
+}
+
+TEST_F(ProjectXmlImportTest, MalformedMarkupIsRecoveredAndGarbageRefused) {
+    ASSERT_TRUE(importer.importText("<Project><Name>Broken & bad</Name><StartDate>2026-03-02"
+                                    "</StartDate><Tasks>" +
+                                        task(1, "A", "2026-03-02T08:00:00") + "<Task><UID>2",
+                                    error))
+        << error;
+    EXPECT_EQ(plan.store.count(Entity::ATask), 1u);
+    EXPECT_FALSE(importer.importText("not xml at all", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(importer.importText("", error));
+}
+
+TEST_F(ProjectXmlImportTest, NeverLoadsExternalEntitiesOrDtds) {
+    testing::TempFolder folder;
+    const auto secret = folder / "secret.txt";
+    testing::TempFolder::write(secret, "SECRET-CONTENT");
+    const std::string text =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE Project SYSTEM \"http://192.0.2.1/project.dtd\" [\n"
+        "<!ENTITY leak SYSTEM \"file://" +
+        secret.string() +
+        "\">\n<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+        "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+        "]>\n<Project><Name>&leak;&d;</Name><StartDate>2026-03-02</StartDate></Project>";
+    ASSERT_TRUE(importer.importText(text, error)) << error;
+    EXPECT_THAT(plan.project->name(), ::testing::Not(::testing::HasSubstr("SECRET")));
+}
+
+TEST_F(ProjectXmlImportTest, AnUnreadableFileIsNamedInTheError) {
+    EXPECT_FALSE(importer.importFile("/nonexistent/folder/plan.xml", error));
+    EXPECT_THAT(error, ::testing::HasSubstr("/nonexistent/folder/plan.xml"));
+}
+
+// What a file holds, counted with queries of the test's own.
+struct FileCounts {
+    std::size_t tasks = 0, links = 0, resources = 0, assignments = 0;
+};
+
+std::vector<xmlNodePtr> select(xmlXPathContextPtr ctx, xmlNodePtr at, const char* path) {
+    ctx->node = at;
+    xmlXPathObjectPtr r = xmlXPathEvalExpression(BAD_CAST path, ctx);
+    std::vector<xmlNodePtr> out;
+    if (r != nullptr && r->nodesetval != nullptr)
+        out.assign(r->nodesetval->nodeTab, r->nodesetval->nodeTab + r->nodesetval->nodeNr);
+    xmlXPathFreeObject(r);
+    return out;
+}
+
+std::string childText(xmlXPathContextPtr ctx, xmlNodePtr at, const char* name) {
+    const std::string path = std::string("*[local-name()='") + name + "'][1]";
+    const auto nodes = select(ctx, at, path.c_str());
+    if (nodes.empty())
+        return "\x01";
+    xmlChar* c = xmlNodeGetContent(nodes[0]);
+    std::string s = c != nullptr ? reinterpret_cast<char*>(c) : "";
+    xmlFree(c);
+    return s;
+}
+
+FileCounts countFile(const std::filesystem::path& file) {
+    FileCounts counts;
+    xmlDocPtr doc = xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR);
+    if (doc == nullptr)
+        return counts;
+    xmlXPathContextPtr ctx = xmlXPathNewContext(doc);
+    const std::regex start(R"(^\s*\d{4}-\d{2}-\d{2}T\d{2}:\d{2})");
+    std::set<std::string> taskUIDs;
+    std::vector<std::pair<std::string, std::string>> links;
+    for (xmlNodePtr t : select(ctx, reinterpret_cast<xmlNodePtr>(doc),
+                               "//*[local-name()='Project']/*[local-name()='Tasks'][1]/"
+                               "*[local-name()='Task']")) {
+        const std::string uid = childText(ctx, t, "UID");
+        for (xmlNodePtr l : select(ctx, t, "*[local-name()='PredecessorLink']"))
+            links.emplace_back(childText(ctx, l, "PredecessorUID"), uid);
+        if (uid != "\x01" && std::regex_search(childText(ctx, t, "Start"), start))
+            taskUIDs.insert(uid);
+    }
+    counts.tasks = taskUIDs.size();
+    std::set<std::pair<std::string, std::string>> distinct;
+    for (const auto& l : links)
+        if (taskUIDs.count(l.first) && taskUIDs.count(l.second) && l.first != l.second)
+            distinct.insert(l);
+    counts.links = distinct.size();
+    std::set<std::string> resourceUIDs;
+    for (xmlNodePtr r : select(ctx, reinterpret_cast<xmlNodePtr>(doc),
+                               "//*[local-name()='Project']/*[local-name()='Resources'][1]/"
+                               "*[local-name()='Resource'][*[local-name()='Name']]")) {
+        const std::string uid = childText(ctx, r, "UID");
+        if (uid != "\x01") {
+            resourceUIDs.insert(uid);
+            ++counts.resources;
+        }
+    }
+    for (xmlNodePtr a : select(ctx, reinterpret_cast<xmlNodePtr>(doc),
+                               "//*[local-name()='Project']/*[local-name()='Assignments'][1]/"
+                               "*[local-name()='Assignment']"))
+        if (taskUIDs.count(childText(ctx, a, "TaskUID")) &&
+            resourceUIDs.count(childText(ctx, a, "ResourceUID")))
+            ++counts.assignments;
+    xmlXPathFreeContext(ctx);
+    xmlFreeDoc(doc);
+    return counts;
+}
+
+TEST(ProjectXmlCorpusTest, EveryRealFileImportsWhatItHolds) {
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kCorpus)) {
+        if (entry.path().extension() != ".xml")
+            continue;
+        ++files;
+        SCOPED_TRACE(entry.path().filename().string());
+        testing::PlannerFixture plan;
+        ProjectImportTarget target{plan.store, plan.project, plan.helper, plan.calendars,
+                                   plan.engine};
+        ProjectImporter importer(target);
+        std::string error;
+        ASSERT_TRUE(importer.importFile(entry.path(), error)) << error;
+        const FileCounts expected = countFile(entry.path());
+        EXPECT_EQ(plan.store.count(Entity::ATask), expected.tasks);
+        EXPECT_EQ(plan.store.count(Entity::DepLink), expected.links);
+        EXPECT_EQ(plan.store.count(Entity::Resource), expected.resources);
+        EXPECT_EQ(plan.store.count(Entity::ATaskResource), expected.assignments);
+        // Every imported task is a row of the outline.
+        EXPECT_EQ(plan.helper.outlineOrder().size(), expected.tasks);
+        for (const DepLink* l : plan.store.fetch<DepLink>()) {
+            ASSERT_NE(l->dependTask(), nullptr);
+            ASSERT_NE(l->dependeeTask(), nullptr);
+        }
+    }
+    EXPECT_GE(files, 23u);
+}
+
+} // namespace
+} // namespace mapolt
