@@ -159,6 +159,9 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
             std::stable_sort(weeks.begin(), weeks.end(),
                              [](const Week* x, const Week* y) { return x->viewOrder() < y->viewOrder(); });
             for (const Week* w : weeks) {
+                // Only the seven weekdays have a DayType.
+                if (w->viewOrder() < 0 || w->viewOrder() > 6)
+                    continue;
                 xmlNodePtr day = b.list(days, "WeekDay");
                 b.number(day, "DayType", w->viewOrder() + 1);
                 const double hours = w->hours();

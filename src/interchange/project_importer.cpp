@@ -266,13 +266,18 @@ std::pair<std::size_t, std::size_t> ProjectTaskImporter::importTasks(const XmlTr
         }
         if (!start || !stDate || !uid)
             continue;
+        const double level = outlineText ? leadingNumber(*outlineText) : 0.0;
+        const int outline = static_cast<int>(std::clamp(level, -1.0e6, 1.0e6));
+        // The task with UID 0 at the outline's top is the file's project summary: the project
+        // itself, not a task of it. Taking it as a task would wrap the plan in one more level
+        // on every round trip.
+        if (trimmed(*uid) == "0" && outline == 0)
+            continue;
         const double hours = duration ? projectTimeParser(*duration) : 0.0;
         double elapsed = hours * 0.125;
         if (elapsed < 0)
             elapsed = -1;
         const double offset = getTimeAmount(*stDate, *start) / 86400;
-        const double level = outlineText ? leadingNumber(*outlineText) : 0.0;
-        const int outline = static_cast<int>(std::clamp(level, -1.0e6, 1.0e6));
         ATask* task = addTask(name, perc, offset, elapsed, hours, outline);
         if (milestone)
             addMilestone(task);

@@ -85,11 +85,21 @@ TEST_F(ProjectXmlImportTest, OutlineLevelsBuildTheTree) {
     EXPECT_EQ(plan.helper.outlineOrder().size(), 5u);
 }
 
-TEST_F(ProjectXmlImportTest, TheProjectSummaryTaskHoldsTheLevelOneTasks) {
+TEST_F(ProjectXmlImportTest, TheProjectSummaryTaskIsNoTaskButOtherLevelZeroTasksAre) {
     import("<Tasks>" + task(0, "Summary", "2026-03-02T08:00:00", "<OutlineLevel>0</OutlineLevel>") +
            task(1, "A", "2026-03-02T08:00:00", "<OutlineLevel>1</OutlineLevel>") +
-           task(2, "B", "2026-03-02T08:00:00", "<OutlineLevel>1</OutlineLevel>") + "</Tasks>");
-    EXPECT_EQ(plan.shape(), "Summary/0 A/1 B/1");
+           task(2, "B", "2026-03-02T08:00:00",
+                "<OutlineLevel>1</OutlineLevel>"
+                "<PredecessorLink><PredecessorUID>0</PredecessorUID></PredecessorLink>") +
+           "</Tasks>");
+    EXPECT_EQ(plan.shape(), "A/0 B/0");
+    EXPECT_EQ(plan.store.count(Entity::DepLink), 0u);
+    plan.store.deleteRecord(plan.named("A"));
+    plan.store.deleteRecord(plan.named("B"));
+    // A file whose top task has another UID keeps it as a task holding the level-1 tasks.
+    import("<Tasks>" + task(1, "Top", "2026-03-02T08:00:00", "<OutlineLevel>0</OutlineLevel>") +
+           task(2, "C", "2026-03-02T08:00:00", "<OutlineLevel>1</OutlineLevel>") + "</Tasks>");
+    EXPECT_EQ(plan.shape(), "Top/0 C/1");
 }
 
 TEST_F(ProjectXmlImportTest, MilestonesLinksAndSkippedTasks) {
@@ -212,7 +222,9 @@ TEST_F(ProjectXmlImportTest, AnUnreadableFileIsNamedInTheError) {
     EXPECT_THAT(error, ::testing::HasSubstr("/nonexistent/folder/plan.xml"));
 }
 
-// What a file holds, counted with queries of the test's own.
+// What a file holds, counted with queries of the test's own: tasks with a UID and a parsable
+// Start (not the project summary task, UID 0 at level 0), distinct links between two such
+// tasks, named resources with a UID, and assignments between counted tasks and resources.
 struct FileCounts {
     std::size_t tasks = 0, links = 0, resources = 0, assignments = 0;
 };
@@ -251,9 +263,11 @@ FileCounts countFile(const std::filesystem::path& file) {
                                "//*[local-name()='Project']/*[local-name()='Tasks'][1]/"
                                "*[local-name()='Task']")) {
         const std::string uid = childText(ctx, t, "UID");
+        const std::string level = childText(ctx, t, "OutlineLevel");
+        const bool projectSummary = uid == "0" && (level == "0" || level == "\x01");
         for (xmlNodePtr l : select(ctx, t, "*[local-name()='PredecessorLink']"))
             links.emplace_back(childText(ctx, l, "PredecessorUID"), uid);
-        if (uid != "\x01" && std::regex_search(childText(ctx, t, "Start"), start))
+        if (uid != "\x01" && !projectSummary && std::regex_search(childText(ctx, t, "Start"), start))
             taskUIDs.insert(uid);
     }
     counts.tasks = taskUIDs.size();

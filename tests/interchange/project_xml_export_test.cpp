@@ -1,0 +1,311 @@
+#include "document/kestil_planner_document.h"
+#include "document/project_xml_file.h"
+#include "interchange/project_export.h"
+#include "interchange/project_importer.h"
+#include "model/filters.h"
+#include "support/planner_fixture.h"
+#include "support/random_project.h"
+#include "support/temp_folder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <set>
+
+namespace mapolt {
+namespace {
+
+using ::testing::HasSubstr;
+
+const char* const kSchema = MAPOLT_TESTDATA_DIR "/mspdi-schema/mspdi_pj15.xsd";
+
+// The schema, loaded once for all tests; validation errors are collected as text.
+class SchemaCheck {
+  public:
+    static SchemaCheck& shared() {
+        static SchemaCheck check;
+        return check;
+    }
+    // Empty when `text` validates, else libxml2's first messages.
+    std::string problems(const std::string& text) {
+        if (schema_ == nullptr)
+            return "schema not loaded";
+        xmlDocPtr doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr,
+                                      nullptr, XML_PARSE_NONET);
+        if (doc == nullptr)
+            return "not well-formed";
+        xmlSchemaValidCtxtPtr ctx = xmlSchemaNewValidCtxt(schema_);
+        messages_.clear();
+        xmlSchemaSetValidErrors(ctx, collect, collect, this);
+        const int rc = xmlSchemaValidateDoc(ctx, doc);
+        xmlSchemaFreeValidCtxt(ctx);
+        xmlFreeDoc(doc);
+        return rc == 0 ? std::string() : messages_.substr(0, 400) + " (" + std::to_string(rc) + ")";
+    }
+
+  private:
+    SchemaCheck() {
+        xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(kSchema);
+        schema_ = xmlSchemaParse(parser);
+        xmlSchemaFreeParserCtxt(parser);
+    }
+    static void collect(void* self, const char* format, ...) {
+        va_list args;
+        va_start(args, format);
+        char buf[1024];
+        std::vsnprintf(buf, sizeof buf, format, args);
+        va_end(args);
+        static_cast<SchemaCheck*>(self)->messages_ += buf;
+    }
+    xmlSchemaPtr schema_ = nullptr;
+    std::string messages_;
+};
+
+// XPath over an exported text, by local names.
+class Exported {
+  public:
+    explicit Exported(const std::string& text)
+        : doc_(xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, 0)),
+          ctx_(xmlXPathNewContext(doc_)) {
+        xmlXPathRegisterNs(ctx_, BAD_CAST "p", BAD_CAST ProjectExport::kNamespace);
+    }
+    ~Exported() {
+        xmlXPathFreeContext(ctx_);
+        xmlFreeDoc(doc_);
+    }
+    std::vector<std::string> texts(const char* path) const {
+        std::vector<std::string> out;
+        xmlXPathObjectPtr r = xmlXPathEvalExpression(BAD_CAST path, ctx_);
+        if (r != nullptr && r->nodesetval != nullptr)
+            for (int i = 0; i < r->nodesetval->nodeNr; ++i) {
+                xmlChar* c = xmlNodeGetContent(r->nodesetval->nodeTab[i]);
+                out.emplace_back(reinterpret_cast<char*>(c));
+                xmlFree(c);
+            }
+        xmlXPathFreeObject(r);
+        return out;
+    }
+    std::string text(const char* path) const {
+        const auto all = texts(path);
+        return all.empty() ? "<none>" : all.front();
+    }
+    std::size_t count(const char* path) const { return texts(path).size(); }
+
+  private:
+    xmlDocPtr doc_;
+    xmlXPathContextPtr ctx_;
+};
+
+struct ProjectXmlExportTest : ::testing::Test {
+    testing::PlannerFixture plan;
+
+    std::string exportText() {
+        ProjectExport exporter;
+        return exporter.exportProject(plan.store, plan.engine);
+    }
+    // A small plan: a summary with two subtasks, a link with a lag, two resources.
+    void buildPlan() {
+        ATask* design = plan.task("Design", 0.0f);
+        ATask* sketch = plan.task("Sketch", 16.0f, 0.0f, 2.0f);
+        ATask* review = plan.task("Review & <sign>", 12.5f, 2.0f, 1.5625f);
+        plan.indent({sketch, review});
+        ATask* build = plan.task("Build", 40.0f, 5.0f, 5.0f);
+        plan.link(sketch, review, 0.0);
+        plan.link(design, build, 2.0, true);
+        Resource* ann = plan.resource("Ann Lee");
+        ann->set(&Resource::email, std::string("ann@example.com"));
+        Resource* bob = plan.resource("Bob");
+        plan.assign(sketch, ann, 50.0f);
+        plan.assign(build, ann);
+        plan.assign(build, bob);
+        plan.store.flushPendingChanges();
+    }
+};
+
+TEST_F(ProjectXmlExportTest, TheFileValidatesAgainstTheSchema) {
+    buildPlan();
+    const std::string text = exportText();
+    EXPECT_EQ(SchemaCheck::shared().problems(text), "");
+    EXPECT_THAT(text, HasSubstr("<Project xmlns=\"http://schemas.microsoft.com/project\">"));
+}
+
+TEST_F(ProjectXmlExportTest, AnEmptyProjectValidatesAndEndsWhereItStarts) {
+    testing::PlannerFixture empty;
+    ProjectExport exporter;
+    const std::string text = exporter.exportProject(empty.store, empty.engine);
+    EXPECT_EQ(SchemaCheck::shared().problems(text), "");
+    const Exported x(text);
+    EXPECT_EQ(x.text("/p:Project/p:StartDate"), "2026-03-02T00:00:00");
+    EXPECT_EQ(x.text("/p:Project/p:FinishDate"), "2026-03-02T00:00:00");
+    EXPECT_EQ(x.count("/p:Project/p:Tasks/p:Task"), 1u);
+    EXPECT_EQ(x.text("/p:Project/p:Tasks/p:Task/p:UID"), "0");
+    EXPECT_EQ(x.text("/p:Project/p:Tasks/p:Task/p:OutlineLevel"), "0");
+}
+
+TEST_F(ProjectXmlExportTest, RandomProjectsWithHostileStringsValidate) {
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        Store store;
+        testing::RandomProject(store, seed).build(40);
+        // Stored lengths are enough here; walking random work through the calendars is slow.
+        for (ATask* t : store.fetch<ATask>())
+            t->setPrimitive(&ATask::invalid, false);
+        CalandarAccess calendars(store);
+        TaskLengthCalc engine(store, calendars);
+        ProjectExport exporter;
+        EXPECT_EQ(SchemaCheck::shared().problems(exporter.exportProject(store, engine)), "");
+    }
+}
+
+TEST_F(ProjectXmlExportTest, WorkingWeekdaysHoldTheirTimesInsideWorkingTimes) {
+    Calandar* base = plan.calendars.getBaseCalandar();
+    plan.calendars.setHoursForWeekday(3, base, 4.0f);
+    plan.resource("Ann");
+    const Exported x(exportText());
+    EXPECT_EQ(x.count("//p:Calendar"), 2u);
+    EXPECT_EQ(x.text("//p:Calendar[p:IsBaseCalendar='1']/p:BaseCalendarUID"), "-1");
+    const std::string baseUID = x.text("//p:Calendar[p:IsBaseCalendar='1']/p:UID");
+    EXPECT_EQ(x.text("//p:Calendar[p:IsBaseCalendar='0']/p:BaseCalendarUID"), baseUID);
+    EXPECT_EQ(x.text("//p:Resource/p:CalendarUID"),
+              x.text("//p:Calendar[p:IsBaseCalendar='0']/p:UID"));
+    EXPECT_EQ(x.count("//p:Calendar[p:IsBaseCalendar='1']//p:WeekDay"), 7u);
+    EXPECT_EQ(x.count("//p:WeekDay[p:DayWorking='1']"), 5u);
+    EXPECT_EQ(x.texts("//p:WeekDay[p:DayType='4']/p:WorkingTimes/p:WorkingTime/p:FromTime"),
+              (std::vector<std::string>{"08:00:00", "13:00:00"}));
+    EXPECT_EQ(x.texts("//p:WeekDay[p:DayType='4']/p:WorkingTimes/p:WorkingTime/p:ToTime"),
+              (std::vector<std::string>{"12:00:00", "17:00:00"}));
+    EXPECT_EQ(x.count("//p:WeekDay/p:WorkingTime"), 0u);
+    EXPECT_EQ(x.count("//p:WeekDay[p:DayType='1']/p:WorkingTimes"), 0u);
+}
+
+TEST_F(ProjectXmlExportTest, TasksInOutlineOrderWithUIDsAfterTheSummary) {
+    buildPlan();
+    // A task created last but moved to the top of the outline comes first.
+    ATask* first = plan.helper.insertTaskAfter(plan.named("Build"));
+    first->setName(std::string("Late"));
+    plan.helper.moveTaskUp(first);
+    plan.helper.reIndexProject();
+    plan.store.flushPendingChanges();
+    const std::string text = exportText();
+    EXPECT_EQ(SchemaCheck::shared().problems(text), "");
+    const Exported x(text);
+    EXPECT_EQ(x.texts("//p:Task/p:Name"),
+              (std::vector<std::string>{"Plan", "Design", "Sketch", "Review & <sign>", "Late",
+                                        "Build"}));
+    EXPECT_EQ(x.texts("//p:Task/p:ID"), (std::vector<std::string>{"0", "1", "2", "3", "4", "5"}));
+    EXPECT_EQ(x.texts("//p:Task/p:OutlineLevel"),
+              (std::vector<std::string>{"0", "1", "2", "2", "1", "1"}));
+    const auto uids = x.texts("//p:Task/p:UID");
+    EXPECT_EQ(std::set<std::string>(uids.begin(), uids.end()).size(), uids.size());
+    EXPECT_EQ(uids[0], "0");
+    // References name the UIDs the tasks, resources and calendars carry.
+    EXPECT_EQ(x.text("//p:Task[p:Name='Review & <sign>']/p:PredecessorLink/p:PredecessorUID"),
+              x.text("//p:Task[p:Name='Sketch']/p:UID"));
+    EXPECT_EQ(x.text("//p:Task[p:Name='Build']/p:PredecessorLink/p:Type"), "1");
+    EXPECT_EQ(x.text("//p:Assignment[1]/p:TaskUID"), x.text("//p:Task[p:Name='Sketch']/p:UID"));
+    EXPECT_EQ(x.text("//p:Assignment[1]/p:ResourceUID"),
+              x.text("//p:Resource[p:Name='Ann Lee']/p:UID"));
+    EXPECT_EQ(x.text("//p:Resource[p:Name='Ann Lee']/p:Initials"), "AL");
+    EXPECT_EQ(x.text("//p:Resource[p:Name='Ann Lee']/p:EmailAddress"), "ann@example.com");
+    EXPECT_EQ(x.text("//p:Resource[p:Name='Bob']/p:EmailAddress"), "");
+}
+
+TEST_F(ProjectXmlExportTest, StartFinishAndDurationOfATask) {
+    ATask* t = plan.task("T", 12.0f, 2.75f, 1.5f);
+    t->set(&ATask::adjustElapsed, false);
+    t->set(&ATask::invalid, false);
+    plan.store.flushPendingChanges();
+    const Exported x(exportText());
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Start"), "2026-03-04T00:00:00");
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Finish"), "2026-03-06T00:00:00");
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Duration"), "PT12H0M0S");
+    // Duration follows Finish, as the schema orders it.
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Finish/following-sibling::*[1]"), "PT12H0M0S");
+    EXPECT_EQ(ProjectExport::formatDuration(12.5f), "PT12H30M0S");
+    EXPECT_EQ(ProjectExport::formatDuration(16.0f), "PT16H0M0S");
+    EXPECT_EQ(ProjectExport::formatDuration(-3.0f), "PT0H0M0S");
+}
+
+TEST_F(ProjectXmlExportTest, DatesAcrossTheDaylightSavingSwitchKeepMidnight) {
+    plan.task("T", 8.0f, 7.0f, 1.0f);
+    const Exported x(exportText());
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Start"), "2026-03-09T00:00:00");
+}
+
+TEST_F(ProjectXmlExportTest, TheThousandthTaskHasIDOneThousandAndOne) {
+    for (int i = 0; i < 1001; ++i)
+        plan.helper.addEndTask(0)->setName(std::string("T") + std::to_string(i));
+    plan.helper.reIndexProject();
+    const Exported x(exportText());
+    EXPECT_EQ(x.text("//p:Task[p:Name='T1000']/p:ID"), "1001");
+}
+
+TEST_F(ProjectXmlExportTest, ExportThenImportGivesThePlanBack) {
+    buildPlan();
+    testing::TempFolder folder;
+    MemoryPreferences preferences;
+    std::string error;
+    testing::TempFolder::write(folder / "plan.xml", exportText());
+    ProjectXmlImport imported = importProjectXml(folder / "plan.xml", preferences);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    EXPECT_FALSE(imported.document->store().undoManager().canUndo());
+    ASSERT_TRUE(exportProjectXml(*imported.document, folder / "again.xml", error)) << error;
+    ProjectXmlImport again = importProjectXml(folder / "again.xml", preferences);
+    ASSERT_TRUE(again.ok) << again.error;
+
+    for (ProjectXmlImport* result : {&imported, &again}) {
+        Store& store = result->document->store();
+        const auto tasks = store.fetch<ATask>({}, filters::byViewOrder);
+        std::vector<std::string> rows;
+        // A summary's work is the sum the engine rolls up, so only leaves carry their own.
+        for (const ATask* t : tasks)
+            rows.push_back(t->name() + "/" + std::to_string(TaskHelper::depthOf(t)) + "/" +
+                           std::to_string(static_cast<int>(t->daysFromStart())) +
+                           (t->subTasks.size() == 0 ? "/" + std::to_string(t->hours()) : ""));
+        EXPECT_THAT(rows, ::testing::ElementsAre("Design/0/0", "Sketch/1/0/16.000000",
+                                                 "Review & <sign>/1/2/12.500000",
+                                                 "Build/0/5/40.000000"));
+        EXPECT_EQ(result->document->project()->name(), "Plan");
+        EXPECT_EQ(result->document->project()->startDate(), civil::fromYmd(2026, 3, 2));
+        EXPECT_EQ(store.count(Entity::DepLink), 2u);
+        ATask* review = nullptr;
+        for (ATask* t : tasks)
+            if (t->name() == "Review & <sign>")
+                review = t;
+        ASSERT_NE(review, nullptr);
+        ASSERT_EQ(review->dependeeTasks.size(), 1u);
+        EXPECT_EQ((*review->dependeeTasks.begin())->dependTask()->name(), "Sketch");
+        std::vector<std::string> resources;
+        for (const Resource* r : store.fetch<Resource>())
+            resources.push_back(r->name());
+        EXPECT_THAT(resources, ::testing::ElementsAre("Ann Lee", "Bob"));
+        std::vector<std::string> assignments;
+        for (const ATaskResource* a : store.fetch<ATaskResource>())
+            assignments.push_back(a->task()->name() + ":" + a->resource()->name());
+        EXPECT_THAT(assignments,
+                    ::testing::UnorderedElementsAre("Sketch:Ann Lee", "Build:Ann Lee", "Build:Bob"));
+    }
+}
+
+TEST_F(ProjectXmlExportTest, AFailedWriteLeavesThePreviousFile) {
+    testing::TempFolder folder;
+    MemoryPreferences preferences;
+    KestilPlannerDocument doc(preferences);
+    std::string error;
+    EXPECT_FALSE(exportProjectXml(doc, folder / "missing" / "plan.xml", error));
+    EXPECT_THAT(error, HasSubstr("plan.xml"));
+    testing::TempFolder::write(folder / "plan.xml", "old");
+    ASSERT_TRUE(exportProjectXml(doc, folder / "plan.xml", error)) << error;
+    EXPECT_THAT(testing::TempFolder::read(folder / "plan.xml"), HasSubstr("<SaveVersion>12<"));
+    EXPECT_EQ(folder.entries(), (std::set<std::string>{"plan.xml"}));
+}
+
+} // namespace
+} // namespace mapolt
