@@ -1,0 +1,162 @@
+#include "table/number_formats.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <langinfo.h>
+
+namespace mapolt::formats {
+
+namespace {
+
+std::string groupingSeparator() {
+    const lconv* lc = std::localeconv();
+    return lc != nullptr && lc->thousands_sep != nullptr && *lc->thousands_sep != '\0'
+               ? std::string(lc->thousands_sep)
+               : std::string(",");
+}
+
+std::string decimalPoint() {
+    const lconv* lc = std::localeconv();
+    return lc != nullptr && lc->decimal_point != nullptr && *lc->decimal_point != '\0'
+               ? std::string(lc->decimal_point)
+               : std::string(".");
+}
+
+// Digits of |value| rounded to `decimals`, split into whole and fraction parts.
+void digits(double value, int decimals, std::string& whole, std::string& fraction) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(value));
+    const std::string text(buf);
+    const std::size_t point = text.find('.');
+    whole = text.substr(0, point);
+    fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
+}
+
+std::string grouped(const std::string& whole) {
+    const std::string sep = groupingSeparator();
+    std::string out;
+    const std::size_t n = whole.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            out += sep;
+        out += whole[i];
+    }
+    return out;
+}
+
+// Two-decimal pattern with a positive section without leading zero and a parenthesised
+// negative section with one.
+std::string twoDecimals(double value, const char* zero) {
+    if (!std::isfinite(value))
+        return std::isnan(value) ? "NaN" : (value > 0 ? "+∞" : "-∞");
+    std::string whole, fraction;
+    digits(value, 2, whole, fraction);
+    if (whole == "0" && fraction == "00")
+        return zero;
+    if (value > 0)
+        return (whole == "0" ? std::string() : grouped(whole)) + decimalPoint() + fraction;
+    return "(" + grouped(whole) + decimalPoint() + fraction + ")";
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+    const std::string sep = groupingSeparator();
+    std::string clean;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, sep.size(), sep) == 0) {
+            i += sep.size() - 1;
+            continue;
+        }
+        const char c = text[i];
+        if (c == ' ' || c == '\t')
+            continue;
+        clean += std::string_view(&c, 1) == decimalPoint() ? '.' : c;
+    }
+    if (clean.empty())
+        return std::nullopt;
+    double value = 0;
+    const char* begin = clean.data() + (clean.front() == '+' ? 1 : 0);
+    const auto r = std::from_chars(begin, clean.data() + clean.size(), value);
+    if (r.ec != std::errc() || r.ptr != clean.data() + clean.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::string money(double value) {
+    return twoDecimals(value, "0.00");
+}
+
+std::string number(double value) {
+    return twoDecimals(value, "0");
+}
+
+std::string integer(double value) {
+    if (!std::isfinite(value))
+        return "";
+    std::string whole, fraction;
+    digits(value, 0, whole, fraction);
+    if (whole == "0")
+        return "0";
+    return (value < 0 ? "-" : "") + grouped(whole);
+}
+
+std::string percent(double value) {
+    if (!std::isfinite(value))
+        return "";
+    return integer(value) + "%";
+}
+
+std::string shortDate(Date d) {
+    const auto t = static_cast<time_t>(std::floor(d.seconds));
+    struct tm local {};
+    if (localtime_r(&t, &local) == nullptr)
+        return "";
+    const std::string pattern = nl_langinfo(D_FMT);
+    // Month-first locales write the short style without leading zeros (1/5/10); the others
+    // keep two digits (05.01.10). Either way the year has two digits.
+    const bool monthFirst = pattern.rfind("%m", 0) == 0;
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%' || i + 1 == pattern.size()) {
+            out += pattern[i];
+            continue;
+        }
+        const char field = pattern[++i];
+        char buf[16];
+        switch (field) {
+        case 'm':
+            std::snprintf(buf, sizeof buf, monthFirst ? "%d" : "%02d", local.tm_mon + 1);
+            break;
+        case 'd':
+        case 'e':
+            std::snprintf(buf, sizeof buf, monthFirst ? "%d" : "%02d", local.tm_mday);
+            break;
+        case 'y':
+        case 'Y':
+            std::snprintf(buf, sizeof buf, "%02d", (local.tm_year + 1900) % 100);
+            break;
+        default: {
+            const char spec[] = {'%', field, '\0'};
+            std::strftime(buf, sizeof buf, spec, &local);
+        }
+        }
+        out += buf;
+    }
+    return out;
+}
+
+std::optional<double> parseInteger(std::string_view text) {
+    return parseNumber(text);
+}
+
+std::optional<double> parsePercent(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '%'))
+        text.remove_suffix(1);
+    return parseNumber(text);
+}
+
+} // namespace mapolt::formats

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "model/date.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Number and date texts of the table, the printout and the reports. Grouping and decimal
+// characters follow the process locale (a locale without grouping writes ",").
+namespace mapolt::formats {
+
+// "#,###.00;0.00;(#,##0.00)", money and hours: 1,234.50, .50, 0.00, (0.50).
+std::string money(double value);
+// "#,###.00;0;(#,##0.00)", the table's numbers: like money, but zero is 0.
+std::string number(double value);
+// "#,###;0;", whole numbers: 1,001, 0.
+std::string integer(double value);
+// Percent style, multiplier 1, 0 to 100: 50 shows as 50%.
+std::string percent(double value);
+// The short date style of the locale, without a time: 1/5/10 in US English.
+std::string shortDate(Date d);
+
+// What the integer and percent formatters read back from typed text; none when the text is
+// no number. Grouping characters are accepted, a trailing percent sign too.
+std::optional<double> parseInteger(std::string_view text);
+std::optional<double> parsePercent(std::string_view text);
+
+} // namespace mapolt::formats
