@@ -24,14 +24,23 @@ Resource* ImportedResources::getNewResourceIfDoesNotExist(const std::string& nam
     return getNewResource(name);
 }
 
-ATaskResource* ImportedResources::addResource(Resource* resource, ATask* toTask) {
+// The share is in place before the duration is computed: computed first, a task would keep
+// the length of the one-percent share an assignment without a share counts as.
+ATaskResource* ImportedResources::addResource(Resource* resource, ATask* toTask,
+                                              std::optional<float> perc, bool recomputeNow) {
     auto* assignment = store_.insert<ATaskResource>();
+    assignment->setPrimitive(&ATaskResource::perc, perc);
     assignment->set(&ATaskResource::resource, resource);
     assignment->set(&ATaskResource::task, toTask);
     toTask->set(&ATask::endDisplayDays, toTask->daysTillEnd() + 100.0f);
-    toTask->set(&ATask::invalid, true);
-    engine_.calcDaysForTask(toTask);
+    if (recomputeNow)
+        recompute(toTask);
     return assignment;
+}
+
+void ImportedResources::recompute(ATask* task) {
+    task->set(&ATask::invalid, true);
+    engine_.calcDaysForTask(task);
 }
 
 } // namespace mapolt

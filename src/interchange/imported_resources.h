@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace mapolt {
@@ -21,8 +22,11 @@ class ImportedResources {
     Resource* getNewResource(const std::string& name);
     // The first resource with that name, else a new one.
     Resource* getNewResourceIfDoesNotExist(const std::string& name);
-    // A new assignment; the task's duration and usage follow its resources.
-    ATaskResource* addResource(Resource* resource, ATask* toTask);
+    // A new assignment with its share; with `recompute` the task's duration and usage follow
+    // at once, else the caller recomputes the task (once, after all its assignments).
+    ATaskResource* addResource(Resource* resource, ATask* toTask, std::optional<float> perc,
+                               bool recompute = true);
+    void recompute(ATask* task);
 
   private:
     Store& store_;

@@ -83,6 +83,12 @@ Date plusWholeDays(Date start, double days) {
     return civil::addDaysKeepingTime(start, static_cast<int>(whole));
 }
 
+std::string formatUnits(float perc) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6g", std::clamp<double>(perc, 0.0, 1.0e12) / 100.0);
+    return buf;
+}
+
 } // namespace
 
 std::string ProjectExport::formatDateTime(Date d) {
@@ -239,6 +245,9 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
         b.number(assignment, "UID", uidOf(a));
         b.number(assignment, "TaskUID", uidOf(a->task()));
         b.number(assignment, "ResourceUID", uidOf(a->resource()));
+        // Without Units a reader takes the whole of the resource's time, or none of it.
+        if (!a->perc.absent() && std::isfinite(a->perc()))
+            b.text(assignment, "Units", formatUnits(a->perc()));
     }
 
     xmlChar* bytes = nullptr;

@@ -386,6 +386,8 @@ void ProjectImporter::importTree(const XmlTree& doc) {
 
 std::size_t ProjectImporter::importTaskResource(const XmlTree& doc) {
     std::size_t made = 0;
+    std::vector<ATask*> assigned;
+    std::unordered_set<ATask*> seen;
     for (xmlNode* element : query(".//Project/Assignments[1]/Assignment").select(doc)) {
         const std::optional<std::string> taskUID = textOf(doc, element, "./TaskUID[1]");
         const std::optional<std::string> resourceUID = textOf(doc, element, "./ResourceUID[1]");
@@ -393,11 +395,17 @@ std::size_t ProjectImporter::importTaskResource(const XmlTree& doc) {
         Resource* resource = resourceUID ? resourceImporter_.resourceForUID(*resourceUID) : nullptr;
         if (task == nullptr || resource == nullptr)
             continue;
-        ATaskResource* assignment = resources_.addResource(resource, task);
-        const double units = leadingNumber(textOf(doc, element, "./Units[1]").value_or(""));
-        assignment->setPrimitive(&ATaskResource::perc, static_cast<float>(units * 100));
+        // Units are a fraction of the resource's time; a file that leaves them out means the
+        // whole of it, as the schema's writers do.
+        const std::optional<std::string> units = textOf(doc, element, "./Units[1]");
+        const double share = units ? leadingNumber(*units) : 1.0;
+        resources_.addResource(resource, task, static_cast<float>(share * 100), false);
+        if (seen.insert(task).second)
+            assigned.push_back(task);
         ++made;
     }
+    for (ATask* task : assigned)
+        resources_.recompute(task);
     return made;
 }
 

@@ -62,8 +62,13 @@ std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path,
         return nullptr;
     }
     std::unique_ptr<XmlTree> tree = parseText(bytes, error);
-    if (!tree)
-        error = "\"" + path.string() + "\" is no XML file: " + error;
+    if (!tree) {
+        std::string message = "\"";
+        message += path.string();
+        message += "\" is no XML file: ";
+        message += error;
+        error = std::move(message);
+    }
     return tree;
 }
 

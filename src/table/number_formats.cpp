@@ -56,9 +56,19 @@ std::string twoDecimals(double value, const char* zero) {
     digits(value, 2, whole, fraction);
     if (whole == "0" && fraction == "00")
         return zero;
-    if (value > 0)
-        return (whole == "0" ? std::string() : grouped(whole)) + decimalPoint() + fraction;
-    return "(" + grouped(whole) + decimalPoint() + fraction + ")";
+    std::string out;
+    if (value > 0) {
+        if (whole != "0")
+            out = grouped(whole);
+    } else {
+        out = "(";
+        out += grouped(whole);
+    }
+    out += decimalPoint();
+    out += fraction;
+    if (value < 0)
+        out += ')';
+    return out;
 }
 
 std::optional<double> parseNumber(std::string_view text) {
@@ -101,13 +111,17 @@ std::string integer(double value) {
     digits(value, 0, whole, fraction);
     if (whole == "0")
         return "0";
-    return (value < 0 ? "-" : "") + grouped(whole);
+    std::string out = value < 0 ? "-" : "";
+    out += grouped(whole);
+    return out;
 }
 
 std::string percent(double value) {
     if (!std::isfinite(value))
         return "";
-    return integer(value) + "%";
+    std::string out = integer(value);
+    out += '%';
+    return out;
 }
 
 std::string shortDate(Date d) {

@@ -288,9 +288,10 @@ TEST_F(ProjectXmlExportTest, ExportThenImportGivesThePlanBack) {
         EXPECT_THAT(resources, ::testing::ElementsAre("Ann Lee", "Bob"));
         std::vector<std::string> assignments;
         for (const ATaskResource* a : store.fetch<ATaskResource>())
-            assignments.push_back(a->task()->name() + ":" + a->resource()->name());
-        EXPECT_THAT(assignments,
-                    ::testing::UnorderedElementsAre("Sketch:Ann Lee", "Build:Ann Lee", "Build:Bob"));
+            assignments.push_back(a->task()->name() + ":" + a->resource()->name() + ":" +
+                                  std::to_string(static_cast<int>(a->perc())));
+        EXPECT_THAT(assignments, ::testing::UnorderedElementsAre(
+                                     "Sketch:Ann Lee:50", "Build:Ann Lee:100", "Build:Bob:100"));
     }
 }
 

@@ -166,8 +166,19 @@ TEST_F(ProjectXmlImportTest, ResourcesAndAssignments) {
     const auto assignments = plan.store.fetch<ATaskResource>();
     ASSERT_EQ(assignments.size(), 2u);
     EXPECT_FLOAT_EQ(assignments[0]->perc(), 50.0f);
-    EXPECT_FLOAT_EQ(assignments[1]->perc(), 0.0f);
+    // No Units means the whole of the resource's time.
+    EXPECT_FLOAT_EQ(assignments[1]->perc(), 100.0f);
     EXPECT_EQ(assignments[0]->task(), plan.named("A"));
+}
+
+TEST_F(ProjectXmlImportTest, ATaskTakesTheLengthOfItsImportedShare) {
+    import("<Tasks>" + task(1, "A", "2026-03-02T08:00:00", "<Duration>PT16H0M0S</Duration>") +
+           "</Tasks><Resources><Resource><UID>1</UID><Name>Half</Name></Resource></Resources>"
+           "<Assignments><Assignment><TaskUID>1</TaskUID><ResourceUID>1</ResourceUID>"
+           "<Units>0.5</Units></Assignment></Assignments>");
+    // 16 hours at half of an 8-hour day, Monday to Thursday.
+    EXPECT_FLOAT_EQ(plan.engine.calcDaysForTask(plan.named("A")), 4.0f);
+    EXPECT_EQ(plan.store.count(Entity::AResourceUsage), 4u);
 }
 
 TEST_F(ProjectXmlImportTest, NumbersAtTheStartOfTheText) {
