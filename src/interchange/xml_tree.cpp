@@ -4,6 +4,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -132,15 +133,103 @@ std::string XmlQuery::localNamePath(std::string_view path) {
     return out;
 }
 
-XmlQuery::XmlQuery(std::string_view path)
-    : compiled_(xmlXPathCompile(BAD_CAST localNamePath(path).c_str())) {}
+XmlQuery::XmlQuery(std::string_view path) {
+    std::vector<Step> steps;
+    bool simple = !path.empty() && path.front() == '.';
+    std::size_t i = 1;
+    while (simple && i < path.size()) {
+        if (path[i] != '/') {
+            simple = false;
+            break;
+        }
+        const bool descendant = i + 1 < path.size() && path[i + 1] == '/';
+        i += descendant ? 2 : 1;
+        std::size_t end = i;
+        while (end < path.size() && isNameChar(path[end]))
+            ++end;
+        const std::string_view name = path.substr(i, end - i);
+        const bool first = path.substr(end, 3) == "[1]";
+        // A positional predicate on a descendant step counts per parent; leave it to XPath.
+        if (name.empty() || name.find_first_of("*.:@()") != std::string_view::npos ||
+            (descendant && first) || (end < path.size() && path[end] == '[' && !first)) {
+            simple = false;
+            break;
+        }
+        steps.push_back({descendant, std::string(name), first});
+        i = end + (first ? 3 : 0);
+    }
+    if (simple && !steps.empty())
+        steps_ = std::move(steps);
+    compiled_ = xmlXPathCompile(BAD_CAST localNamePath(path).c_str());
+}
 
 XmlQuery::~XmlQuery() {
     if (compiled_ != nullptr)
         xmlXPathFreeCompExpr(compiled_);
 }
 
+namespace {
+
+bool named(xmlNodePtr node, const std::string& name) {
+    return node->type == XML_ELEMENT_NODE && name == reinterpret_cast<const char*>(node->name);
+}
+
+// Elements below `root` with the name, in document order.
+void descendantsNamed(xmlNodePtr root, const std::string& name, std::vector<xmlNodePtr>& out) {
+    xmlNodePtr node = root->children;
+    while (node != nullptr) {
+        if (named(node, name))
+            out.push_back(node);
+        if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+            node = node->children;
+            continue;
+        }
+        while (node != nullptr && node->next == nullptr) {
+            node = node->parent;
+            if (node == root)
+                return;
+        }
+        if (node != nullptr)
+            node = node->next;
+    }
+}
+
+} // namespace
+
 std::vector<xmlNodePtr> XmlQuery::select(const XmlTree& tree, xmlNodePtr context) const {
+    if (steps_.empty())
+        return selectByXPath(tree, context);
+    std::vector<xmlNodePtr> current{context != nullptr ? context
+                                                        : reinterpret_cast<xmlNodePtr>(tree.doc())};
+    std::vector<xmlNodePtr> next;
+    for (const Step& step : steps_) {
+        next.clear();
+        for (xmlNodePtr node : current) {
+            if (step.descendant) {
+                descendantsNamed(node, step.name, next);
+                continue;
+            }
+            for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
+                if (!named(child, step.name))
+                    continue;
+                next.push_back(child);
+                if (step.firstOnly)
+                    break;
+            }
+        }
+        // Several context nodes can nest (a Project inside a Project); XPath answers in
+        // document order without repeats.
+        if (current.size() > 1) {
+            std::stable_sort(next.begin(), next.end(),
+                             [](xmlNodePtr a, xmlNodePtr b) { return xmlXPathCmpNodes(a, b) == 1; });
+            next.erase(std::unique(next.begin(), next.end()), next.end());
+        }
+        current.swap(next);
+    }
+    return current;
+}
+
+std::vector<xmlNodePtr> XmlQuery::selectByXPath(const XmlTree& tree, xmlNodePtr context) const {
     std::vector<xmlNodePtr> nodes;
     if (compiled_ == nullptr)
         return nodes;

@@ -57,11 +57,22 @@ class XmlQuery {
     // The text of the first match; none when nothing matches.
     bool firstText(const XmlTree& tree, _xmlNode* context, std::string& text) const;
 
-    // The XPath the plain path becomes.
+    // The XPath the plain path becomes, and the nodes libxml2's XPath selects for it (the
+    // walk must give the same).
     static std::string localNamePath(std::string_view path);
+    std::vector<_xmlNode*> selectByXPath(const XmlTree& tree, _xmlNode* context) const;
 
   private:
-    _xmlXPathCompExpr* compiled_;
+    // Location paths of name steps, each on the child or descendant axis and optionally [1],
+    // are answered by walking the tree: the same nodes in the same order as libxml2's XPath,
+    // without building a node set per visited node. Any other path goes to libxml2.
+    struct Step {
+        bool descendant;
+        std::string name;
+        bool firstOnly;
+    };
+    std::vector<Step> steps_;
+    _xmlXPathCompExpr* compiled_ = nullptr;
 };
 
 std::string nodeText(_xmlNode* node);

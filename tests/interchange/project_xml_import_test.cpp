@@ -1,4 +1,5 @@
 #include "interchange/project_importer.h"
+#include "interchange/xml_tree.h"
 #include "model/filters.h"
 #include "support/planner_fixture.h"
 #include "support/temp_folder.h"
@@ -334,6 +335,48 @@ TEST(ProjectXmlCorpusTest, EveryRealFileImportsWhatItHolds) {
         }
     }
     EXPECT_GE(files, 23u);
+}
+
+} // namespace
+} // namespace mapolt
+
+namespace mapolt {
+namespace {
+
+// The tree walk that answers the import's queries selects exactly what libxml2's XPath does.
+TEST(XmlQueryTest, TheWalkSelectsWhatXPathSelects) {
+    const std::vector<std::string> documentPaths{
+        ".//Project/Name[1]", ".//Project/Title[1]", ".//Project/StartDate[1]",
+        ".//Project/Tasks[1]/Task", ".//Project/Resources[1]/Resource",
+        ".//Project/Assignments[1]/Assignment", ".//Task", ".//WeekDay/DayType"};
+    const std::vector<std::string> elementPaths{"./Name[1]", "./Start[1]", "./UID[1]",
+                                                "./PredecessorLink", "./PredecessorLink/PredecessorUID[1]"};
+    std::string error;
+    const auto nested = XmlTree::parseText(
+        "<Project><Name>Outer</Name><X><Project><Name>Inner</Name><Tasks><Task><UID>1</UID></Task>"
+        "</Tasks></Project></X><Tasks><Task><UID>2</UID></Task></Tasks></Project>",
+        error);
+    ASSERT_TRUE(nested);
+    std::vector<std::unique_ptr<XmlTree>> trees;
+    trees.push_back(XmlTree::parseText("<a/>", error));
+    for (const auto& entry : std::filesystem::directory_iterator(kCorpus))
+        if (entry.path().extension() == ".xml")
+            trees.push_back(XmlTree::parseFile(entry.path(), error));
+    const auto check = [](const XmlTree& tree, const std::string& path, xmlNodePtr context) {
+        const XmlQuery query(path);
+        ASSERT_EQ(query.select(tree, context), query.selectByXPath(tree, context)) << path;
+    };
+    for (const std::string& path : documentPaths)
+        check(*nested, path, nullptr);
+    EXPECT_EQ(XmlQuery(".//Project/Tasks[1]/Task").select(*nested).size(), 2u);
+    for (const auto& tree : trees) {
+        ASSERT_TRUE(tree);
+        for (const std::string& path : documentPaths)
+            check(*tree, path, nullptr);
+        for (xmlNodePtr task : XmlQuery(".//Project/Tasks[1]/Task").select(*tree))
+            for (const std::string& path : elementPaths)
+                check(*tree, path, task);
+    }
 }
 
 } // namespace
