@@ -68,7 +68,27 @@ bool DependencyLinks::cyclicCheck(ATask* predecessor, ATask* connectingTask) {
     for (ATask* a = connectingTask->superTask();
          a != nullptr && a != predecessor->superTask() && !r; a = a->superTask())
         r = cyclicCheckTarjan(predecessor, a);
-    return r;
+    return r || leadsIntoSubtree(connectingTask, predecessor);
+}
+
+// A summary takes its dates from its subtasks, so a link from a summary to a task that leads
+// into the summary's own subtree would make the summary follow itself; the placement would
+// never settle. Such a link is refused like a cycle.
+bool DependencyLinks::leadsIntoSubtree(ATask* from, const ATask* summary) const {
+    if (summary->subTasks.empty())
+        return false;
+    std::vector<ATask*> pending{from};
+    std::unordered_set<const ATask*> seen{from};
+    while (!pending.empty()) {
+        ATask* t = pending.back();
+        pending.pop_back();
+        if (hasAsParent(summary, t))
+            return true;
+        for (ATask* next : edgesOf(t, nullptr))
+            if (seen.insert(next).second)
+                pending.push_back(next);
+    }
+    return false;
 }
 
 std::vector<ATask*> DependencyLinks::edgesOf(ATask* task, ATask* extra) const {

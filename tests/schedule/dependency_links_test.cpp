@@ -71,6 +71,17 @@ TEST_F(DependencyLinksTest, CycleClosedThroughASummaryIsRefused) {
     EXPECT_EQ(links.makeDepenantFrom(a, b), DependencyLinks::kCyclic);
 }
 
+// The documented check lets this through; the placement would then follow the summary into
+// its own subtree for ever.
+TEST_F(DependencyLinksTest, SummaryCannotLeadIntoItsOwnSubtree) {
+    ATask* u = task(1, 3);
+    ATask* g = fx.summaryOf({u});
+    ATask* x = task(1, 0);
+    ASSERT_EQ(links.makeDepenantFrom(x, u), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(g, x), DependencyLinks::kCyclic);
+    EXPECT_TRUE(g->dependTasks().empty());
+}
+
 TEST_F(DependencyLinksTest, NewLinkToAnEarlierEndingPredecessorGetsTheGapAsLag) {
     ATask* p = task(10, 0);
     ATask* a = task(7, 0);
