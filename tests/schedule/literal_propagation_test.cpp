@@ -10,9 +10,12 @@ namespace {
 
 // The reference propagation on the documented cases, on a calendar that works 8 hours every
 // day, so that a task's days are its hours / 8 and a week end changes nothing.
-class LiteralPropagationTest : public ::testing::Test {
+// Run against the reference and against the engine itself.
+class LiteralPropagationTest : public ::testing::TestWithParam<bool> {
   protected:
-    LiteralPropagationTest() : rules(fx.store, fx.engine, LiteralPropagation::WalkOrder::Stored) {
+    LiteralPropagationTest()
+        : literal(fx.store, fx.engine, LiteralPropagation::WalkOrder::Stored),
+          rules(GetParam() ? static_cast<ScheduleEngine&>(literal) : fx.engine) {
         for (int weekday = 0; weekday < 7; ++weekday)
             fx.calendars.setHoursForWeekday(weekday, fx.base(), 8.0f);
     }
@@ -53,10 +56,11 @@ class LiteralPropagationTest : public ::testing::Test {
     }
 
     ScheduleFixture fx;
-    LiteralPropagation rules;
+    LiteralPropagation literal;
+    ScheduleEngine& rules;
 };
 
-TEST_F(LiteralPropagationTest, ChainFollowsAGrowingHead) {
+TEST_P(LiteralPropagationTest, ChainFollowsAGrowingHead) {
     ATask* a = task(2, 0);
     ATask* b = task(1, 2);
     ATask* d = task(1, 3);
@@ -67,7 +71,7 @@ TEST_F(LiteralPropagationTest, ChainFollowsAGrowingHead) {
     EXPECT_FLOAT_EQ(d->daysFromStart(), 5.0f);
 }
 
-TEST_F(LiteralPropagationTest, SuccessorFollowsOnlyItsLatestPredecessor) {
+TEST_P(LiteralPropagationTest, SuccessorFollowsOnlyItsLatestPredecessor) {
     ATask* a = task(10, 0);
     ATask* p = task(12, 0);
     ATask* b = task(1, 12);
@@ -81,7 +85,7 @@ TEST_F(LiteralPropagationTest, SuccessorFollowsOnlyItsLatestPredecessor) {
     EXPECT_FLOAT_EQ(b->daysFromStart(), 13.0f);
 }
 
-TEST_F(LiteralPropagationTest, StickyLagIsKeptPlainLinkPullsBack) {
+TEST_P(LiteralPropagationTest, StickyLagIsKeptPlainLinkPullsBack) {
     ATask* a = task(10, 0);
     ATask* b = task(1, 12);
     link(a, b, true, 2.0);
@@ -95,7 +99,7 @@ TEST_F(LiteralPropagationTest, StickyLagIsKeptPlainLinkPullsBack) {
     EXPECT_FLOAT_EQ(e->daysFromStart(), 23.0f);
 }
 
-TEST_F(LiteralPropagationTest, LockedSuccessorStaysAndStopsThePass) {
+TEST_P(LiteralPropagationTest, LockedSuccessorStaysAndStopsThePass) {
     ATask* a = task(2, 0);
     ATask* b = task(1, 2);
     ATask* d = task(1, 3);
@@ -107,7 +111,7 @@ TEST_F(LiteralPropagationTest, LockedSuccessorStaysAndStopsThePass) {
     EXPECT_FLOAT_EQ(d->daysFromStart(), 3.0f);
 }
 
-TEST_F(LiteralPropagationTest, SummaryCarriesItsSubtasksExceptLockedOnes) {
+TEST_P(LiteralPropagationTest, SummaryCarriesItsSubtasksExceptLockedOnes) {
     ATask* u = task(2, 3);
     ATask* v = task(2, 6);
     ATask* w = task(1, 4);
@@ -120,7 +124,7 @@ TEST_F(LiteralPropagationTest, SummaryCarriesItsSubtasksExceptLockedOnes) {
     EXPECT_FLOAT_EQ(w->daysFromStart(), 4.0f);
 }
 
-TEST_F(LiteralPropagationTest, OnlySubtaskMovesItsSummaryAndTheSummarysLinks) {
+TEST_P(LiteralPropagationTest, OnlySubtaskMovesItsSummaryAndTheSummarysLinks) {
     ATask* u = task(2, 3);
     ATask* g = fx.summaryOf({u});
     fx.engine.calcDaysForTask(g);
@@ -131,13 +135,16 @@ TEST_F(LiteralPropagationTest, OnlySubtaskMovesItsSummaryAndTheSummarysLinks) {
     EXPECT_FLOAT_EQ(after->daysFromStart(), 9.0f);
 }
 
-TEST_F(LiteralPropagationTest, EndAtOrBelowZeroMovesNothing) {
+TEST_P(LiteralPropagationTest, EndAtOrBelowZeroMovesNothing) {
     ATask* a = task(0, 0);
     ATask* b = task(1, 4);
     link(a, b);
     changeWork(a, 0);
     EXPECT_FLOAT_EQ(b->daysFromStart(), 4.0f);
 }
+
+INSTANTIATE_TEST_SUITE_P(ReferenceAndEngine, LiteralPropagationTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Reference" : "Engine"; });
 
 } // namespace
 } // namespace mapolt::testing
