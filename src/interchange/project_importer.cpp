@@ -399,7 +399,7 @@ std::size_t ProjectImporter::importTaskResource(const XmlTree& doc) {
         // whole of it, as the schema's writers do.
         const std::optional<std::string> units = textOf(doc, element, "./Units[1]");
         const double share = units ? leadingNumber(*units) : 1.0;
-        resources_.addResource(resource, task, static_cast<float>(share * 100), false);
+        resources_.insertAssignment(resource, task, static_cast<float>(share * 100));
         if (seen.insert(task).second)
             assigned.push_back(task);
         ++made;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interchange/imported_resources.h"
+#include "schedule/resource_assignments.h"
 #include "model/date.h"
 
 #include <cstddef>
@@ -21,7 +21,7 @@ class Project;
 class Resource;
 class Store;
 class TaskHelper;
-class TaskLengthCalc;
+class ScheduleEngine;
 class XmlTree;
 
 // Where one import goes: a fresh document's store and services.
@@ -30,7 +30,7 @@ struct ProjectImportTarget {
     Project* project;
     TaskHelper& taskHelper;
     CalandarAccess& calendars;
-    TaskLengthCalc& engine;
+    ScheduleEngine& engine;
 };
 
 struct ProjectImportCounts {
@@ -77,7 +77,7 @@ class ProjectTaskImporter {
 
 class ProjectResourceImporter {
   public:
-    ProjectResourceImporter(ProjectImportTarget& target, ImportedResources& resources)
+    ProjectResourceImporter(ProjectImportTarget& target, ResourceAssignments& resources)
         : target_(target), resources_(resources) {}
 
     std::size_t importResources(const XmlTree& doc);
@@ -86,7 +86,7 @@ class ProjectResourceImporter {
 
   private:
     ProjectImportTarget& target_;
-    ImportedResources& resources_;
+    ResourceAssignments& resources_;
     std::unordered_map<std::string, Resource*> resourcesByUID_;
 };
 
@@ -114,7 +114,7 @@ class ProjectImporter {
     void importTree(const XmlTree& doc);
 
     ProjectImportTarget& target_;
-    ImportedResources resources_;
+    ResourceAssignments resources_;
     ProjectTaskImporter taskImporter_;
     ProjectResourceImporter resourceImporter_;
     ProjectImportCounts counts_;

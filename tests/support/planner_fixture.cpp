@@ -6,7 +6,10 @@ namespace mapolt::testing {
 
 PlannerFixture::PlannerFixture()
     : project(store.insert<Project>()), calendars(store), engine(store, calendars),
-      helper(store, project, preferences) {
+      helper(store, project, preferences), links(store, preferences, engine),
+      resources(store, calendars, engine) {
+    helper.setTaskLengthCalc(&engine);
+    helper.setDependencyLinker(&links);
     project->set(&Project::startDate, civil::fromYmd(2026, 3, 2));
     project->set(&Project::name, std::string("Plan"));
     calendars.getBaseCalandar();

@@ -5,6 +5,8 @@
 #include "model/store.h"
 #include "model/task_helper.h"
 #include "schedule/calandar_access.h"
+#include "schedule/dependency_links.h"
+#include "schedule/resource_assignments.h"
 #include "schedule/task_length_calc.h"
 
 #include <string>
@@ -13,7 +15,8 @@
 namespace mapolt::testing {
 
 // A project starting on Monday 2 March 2026 (New York's clocks go forward on the 8th) with
-// the outline service, calendars and engine, and terse builders for a small plan.
+// the outline service wired to the engine and the link service, calendars, resources, and
+// terse builders for a small plan.
 struct PlannerFixture {
     Store store;
     MemoryPreferences preferences;
@@ -21,6 +24,8 @@ struct PlannerFixture {
     CalandarAccess calendars;
     TaskLengthCalc engine;
     TaskHelper helper;
+    DependencyLinks links;
+    ResourceAssignments resources;
 
     PlannerFixture();
     // A named top-level task at the end of the outline with stored work, start and length.
