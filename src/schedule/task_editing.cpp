@@ -54,7 +54,7 @@ void changeEnd(ScheduleEngine& engine, ATask* task, float endDay) {
     queueAndRun(engine, task, 0.0f, endOf(task) - e0);
 }
 
-void changeCompletion(ScheduleEngine& engine, ATask* task, float percComp) {
+void changeCompletion(ScheduleEngine& engine, ATask* task, std::optional<float> percComp) {
     UndoCommandGroup command(task->store().undoManager());
     task->set(&ATask::percComp, percComp);
     queueAndRun(engine, task, 0.0f, 0.0f);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace mapolt {
 
 class ATask;
@@ -13,6 +15,7 @@ void changeWork(ScheduleEngine& engine, ATask* task, float hours);
 void changeStart(ScheduleEngine& engine, ATask* task, float daysFromStart);
 // A new end in days from the project start; the work becomes the working hours of the span.
 void changeEnd(ScheduleEngine& engine, ATask* task, float endDay);
-void changeCompletion(ScheduleEngine& engine, ATask* task, float percComp);
+// None clears the completion.
+void changeCompletion(ScheduleEngine& engine, ATask* task, std::optional<float> percComp);
 
 } // namespace mapolt

@@ -17,6 +17,7 @@ class HoursColumn final : public TableColumn {
     HoursColumn(ColumnController& controller, std::string title, float divider,
                 std::int32_t viewOrder);
     Value valueForItem(ATask* task) const override;
+    void setValueForItem(ATask* task, const Value& value) override;
     float divider() const { return divider_; }
 
   private:
@@ -28,6 +29,7 @@ class StartDateColumn final : public TableColumn {
   public:
     StartDateColumn(ColumnController& controller, std::int32_t viewOrder);
     Value valueForItem(ATask* task) const override;
+    void setValueForItem(ATask* task, const Value& value) override;
 };
 
 // "End Date": the project start plus the whole days of the task's start and length.
@@ -35,29 +37,34 @@ class EndDateColumn final : public TableColumn {
   public:
     EndDateColumn(ColumnController& controller, std::int32_t viewOrder);
     Value valueForItem(ATask* task) const override;
+    void setValueForItem(ATask* task, const Value& value) override;
 };
 
-// "%": the completion as percent text.
+// "%": the completion as percent text; typed text is read back and kept within 0 to 100.
 class PercentColumn final : public TableColumn {
   public:
     PercentColumn(ColumnController& controller, std::int32_t viewOrder);
     Value valueForItem(ATask* task) const override;
+    void setValueForItem(ATask* task, const Value& value) override;
     std::optional<std::string> stringValueForItem(ATask* task) const override;
 };
 
-// "Resources": the initials of the assigned resources.
+// "Resources": the initials of the assigned resources; typed initials reassign the task.
 class ResourceInitialsColumn final : public TableColumn {
   public:
     ResourceInitialsColumn(ColumnController& controller, std::int32_t viewOrder);
     Value valueForItem(ATask* task) const override;
+    void setValueForItem(ATask* task, const Value& value) override;
     std::optional<std::string> stringValueForItem(ATask* task) const override;
 };
 
-// "DependTasks": the row numbers of the predecessors.
+// "DependTasks": the row numbers of the predecessors; typed numbers replace them, and an
+// edit that would close a cycle leaves them as they were.
 class DepNumbersColumns final : public TableColumn {
   public:
     DepNumbersColumns(ColumnController& controller, std::int32_t viewOrder);
     Value valueForItem(ATask* task) const override;
+    void setValueForItem(ATask* task, const Value& value) override;
     std::optional<std::string> stringValueForItem(ATask* task) const override;
 };
 

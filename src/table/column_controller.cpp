@@ -9,8 +9,8 @@
 
 namespace mapolt {
 
-ColumnController::ColumnController(Store& context, Project* project)
-    : context_(context), project_(project) {
+ColumnController::ColumnController(Store& context, Project* project, ColumnEditing* editing)
+    : context_(context), project_(project), editing_(editing) {
     createColumns();
 }
 

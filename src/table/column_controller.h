@@ -12,12 +12,24 @@ namespace mapolt {
 
 class ColumnStates;
 class Project;
+class ResourceAssignments;
+class ScheduleEngine;
+class TaskHelper;
+
+// What the columns' edits go through: the outline and link service, the engine's editing
+// protocol, and the resource service.
+struct ColumnEditing {
+    TaskHelper& helper;
+    ScheduleEngine& engine;
+    ResourceAssignments& resources;
+};
 
 // The task table's column catalogue for one document, which columns are shown in what order
 // and how wide, kept in the document's ColumnStates records.
 class ColumnController {
   public:
-    ColumnController(Store& context, Project* project);
+    // Without `editing` the columns show values but edits that reschedule change nothing.
+    ColumnController(Store& context, Project* project, ColumnEditing* editing = nullptr);
     ~ColumnController();
     ColumnController(const ColumnController&) = delete;
     ColumnController& operator=(const ColumnController&) = delete;
@@ -37,6 +49,7 @@ class ColumnController {
     float taskWidth() const;
 
     Store& context() const { return context_; }
+    ColumnEditing* editing() const { return editing_; }
     Project* project() const { return project_; }
     void postProjectChanged() const;
 
@@ -45,6 +58,7 @@ class ColumnController {
 
     Store& context_;
     Project* project_;
+    ColumnEditing* editing_;
     std::vector<std::unique_ptr<TableColumn>> catalogue_;
     std::vector<TableColumn*> active_;
     std::map<std::string, TableColumn*, std::less<>> byTitle_;

@@ -129,3 +129,144 @@ TEST(NumberFormatsTest, PatternsOfTheTableAndTheReports) {
 
 } // namespace
 } // namespace mapolt
+
+namespace mapolt {
+namespace {
+
+struct ColumnEditTest : ::testing::Test {
+    testing::PlannerFixture plan;
+    ColumnEditing editing{plan.helper, plan.engine, plan.resources};
+    ColumnController columns{plan.store, plan.project, &editing};
+
+    void SetUp() override { std::setlocale(LC_ALL, "en_US.UTF-8"); }
+    void TearDown() override { std::setlocale(LC_ALL, "C"); }
+
+    void edit(const std::string& title, ATask* t, const Value& v) {
+        columns.getColumn(title)->setValueForItem(t, v);
+    }
+    // Row numbers of the task's predecessors, ascending.
+    std::vector<int> predecessors(const ATask* t) const {
+        std::vector<int> out;
+        for (const DepLink* l : t->dependeeTasks)
+            out.push_back(l->dependTask()->viewOrder() + 1);
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    std::vector<ATask*> rows(int n) {
+        std::vector<ATask*> out;
+        for (int i = 0; i < n; ++i)
+            out.push_back(plan.task("T" + std::to_string(i + 1), 8.0f, static_cast<float>(i), 1.0f));
+        return out;
+    }
+};
+
+TEST_F(ColumnEditTest, HoursAndDaysStoreWork) {
+    ATask* t = plan.task("T", 8.0f, 0.0f, 1.0f);
+    ATask* after = plan.task("After", 8.0f, 1.0f, 1.0f);
+    plan.helper.makeDepenantFrom(t, after);
+    edit("Days", t, 2.0);
+    EXPECT_FLOAT_EQ(t->hours(), 16.0f);
+    EXPECT_FLOAT_EQ(t->elapsedTime(), 2.0f);
+    // The successor moves with the end.
+    EXPECT_FLOAT_EQ(after->daysFromStart(), 2.0f);
+    edit("Hours", t, 12.0f);
+    EXPECT_FLOAT_EQ(t->hours(), 12.0f);
+    // One edit, one undo step.
+    plan.store.undoManager().undo();
+    EXPECT_FLOAT_EQ(t->hours(), 16.0f);
+}
+
+TEST_F(ColumnEditTest, PercentIsClampedAndUnreadableTextClears) {
+    ATask* t = plan.task("T");
+    edit("%", t, std::string("150%"));
+    EXPECT_FLOAT_EQ(t->percComp(), 100.0f);
+    edit("%", t, std::string("-5"));
+    EXPECT_FLOAT_EQ(t->percComp(), 0.0f);
+    edit("%", t, std::string("40"));
+    EXPECT_FLOAT_EQ(t->percComp(), 40.0f);
+    edit("%", t, std::string("abc"));
+    EXPECT_TRUE(t->percComp.absent());
+    EXPECT_EQ(columns.getColumn("%")->stringValueForItem(t), std::nullopt);
+}
+
+TEST_F(ColumnEditTest, StartAndEndDatesMoveTheTask) {
+    ATask* pred = plan.task("P", 8.0f, 0.0f, 1.0f);
+    ATask* t = plan.task("T", 8.0f, 1.0f, 1.0f);
+    plan.helper.makeDepenantFrom(pred, t);
+    // Across the switch to summer time: Monday 9 March is day 7.
+    edit("Start Date", t, civil::fromYmd(2026, 3, 9, 15, 30));
+    EXPECT_FLOAT_EQ(t->daysFromStart(), 7.0f);
+    ASSERT_EQ(t->dependeeTasks.size(), 1u);
+    EXPECT_DOUBLE_EQ((*t->dependeeTasks.begin())->daysBetween(), 6.0);
+    edit("End Date", t, civil::fromYmd(2026, 3, 11));
+    EXPECT_FLOAT_EQ(t->elapsedTime(), 2.0f);
+    EXPECT_FLOAT_EQ(t->hours(), 16.0f);
+}
+
+TEST_F(ColumnEditTest, DependTasksReplaceThePredecessors) {
+    std::vector<ATask*> t = rows(7);
+    plan.helper.makeDepenantFrom(t[0], t[6]);
+    plan.helper.makeDepenantFrom(t[1], t[6]);
+    edit("DependTasks", t[6], std::string("3, 5"));
+    EXPECT_EQ(predecessors(t[6]), (std::vector<int>{3, 5}));
+    EXPECT_EQ(columns.getColumn("DependTasks")->stringValueForItem(t[6]).value().size(), 4u);
+    // A number that names no task, zero and words are skipped.
+    edit("DependTasks", t[6], std::string(" 2 ,0, x, 99"));
+    EXPECT_EQ(predecessors(t[6]), (std::vector<int>{2}));
+    edit("DependTasks", t[6], std::string(""));
+    EXPECT_TRUE(predecessors(t[6]).empty());
+    EXPECT_EQ(plan.store.count(Entity::DepLink), 0u);
+}
+
+TEST_F(ColumnEditTest, ARefusedLinkPutsThePredecessorsBack) {
+    std::vector<ATask*> t = rows(7);
+    plan.helper.makeDepenantFrom(t[2], t[6]);
+    plan.helper.makeDepenantFrom(t[4], t[6]);
+    DepLink* lagged = *t[4]->dependTasks.begin();
+    lagged->set(&DepLink::daysBetween, 1.5);
+    lagged->set(&DepLink::sticky, true);
+    plan.helper.makeDepenantFrom(t[6], t[0]);
+    edit("DependTasks", t[6], std::string("7"));
+    EXPECT_EQ(predecessors(t[6]), (std::vector<int>{3, 5}));
+    // Task 1 follows task 7, so task 7 cannot follow task 1 either.
+    edit("DependTasks", t[6], std::string("3, 1"));
+    EXPECT_EQ(predecessors(t[6]), (std::vector<int>{3, 5}));
+    for (const DepLink* l : t[6]->dependeeTasks)
+        if (l->dependTask() == t[4]) {
+            EXPECT_DOUBLE_EQ(l->daysBetween(), 1.5);
+            EXPECT_TRUE(l->sticky());
+        }
+}
+
+TEST_F(ColumnEditTest, ResourcesByInitialsReplaceTheAssignments) {
+    ATask* t = plan.task("T", 16.0f, 0.0f, 2.0f);
+    Resource* ab = plan.resource("Anna Berg");
+    Resource* cd = plan.resource("Carl Dahl");
+    plan.assign(t, cd);
+    plan.engine.invalidateTask(t, false);
+    plan.engine.calcDaysForTask(t);
+    edit("Resources", t, std::string("AB, XY"));
+    ASSERT_EQ(t->resources.size(), 1u);
+    EXPECT_EQ((*t->resources.begin())->resource(), ab);
+    EXPECT_EQ(cd->taskResources.size(), 0u);
+    EXPECT_EQ(columns.getColumn("Resources")->stringValueForItem(t), "AB");
+    // A full day's share: 16 hours over two days, with a usage record each.
+    EXPECT_FLOAT_EQ(t->elapsedTime(), 2.0f);
+    EXPECT_EQ(ab->resourceUsage.size(), 2u);
+    edit("Resources", t, std::string(""));
+    EXPECT_EQ(t->resources.size(), 0u);
+    EXPECT_EQ(plan.store.count(Entity::ATaskResource), 0u);
+}
+
+TEST_F(ColumnEditTest, NamesAndCheckBoxes) {
+    ATask* t = plan.task("T");
+    edit("Task Name", t, std::string("Renamed"));
+    EXPECT_EQ(t->name(), "Renamed");
+    edit("Locked Start", t, true);
+    EXPECT_EQ(columns.getColumn("Locked Start")->stringValueForItem(t), "Y");
+    edit("Elapsed", t, 3.5);
+    EXPECT_FLOAT_EQ(t->elapsedTime(), 3.5f);
+}
+
+} // namespace
+} // namespace mapolt
