@@ -51,15 +51,15 @@ int exportTasks(std::span<const std::string_view> args) {
     ColumnController columns(document->store(), document->project());
     columns.rebuildActiveColumns();
     int failures = 0;
-    Exporter exporter(document->store(), &columns,
-                      [&failures](const std::filesystem::path& path, std::string_view bytes,
-                                  std::string& error) {
-                          if (writeFileAtomically(path, bytes, error))
-                              return true;
-                          std::fprintf(stderr, "mapolt-cli: %s\n", error.c_str());
-                          ++failures;
-                          return false;
-                      });
+    Exporter exporter(
+        document->store(), &columns,
+        [&failures](const std::filesystem::path& path, std::string_view bytes, std::string& error) {
+            if (writeFileAtomically(path, bytes, error))
+                return true;
+            std::fprintf(stderr, "mapolt-cli: %s\n", error.c_str());
+            ++failures;
+            return false;
+        });
     exporter.options() = options;
     exporter.doExport(folder);
     return failures == 0 ? 0 : 1;

@@ -39,8 +39,10 @@ int status(std::span<const std::string_view> args) {
     if (!document)
         return 1;
     BaselineTVController inspector(document->store());
-    inspector.setSelectedBase(document->store().fetchFirst<Baseline>(
-        {}, [](const Baseline& a, const Baseline& b) { return a.baselineDate() > b.baselineDate(); }));
+    inspector.setSelectedBase(
+        document->store().fetchFirst<Baseline>({}, [](const Baseline& a, const Baseline& b) {
+            return a.baselineDate() > b.baselineDate();
+        }));
     const std::string report = inspector.exportReport(costs, times, dates);
     std::string error;
     if (!writeFileAtomically(std::string(args[1]), report, error)) {

@@ -82,12 +82,13 @@ std::string stringOf(const JsonValue* v) {
 
 const std::vector<std::string>& TaskClipboard::copyKeys() {
     static const std::vector<std::string> keys{
-        "daysFromStart", "daysTillEnd", "elapsedTime",  "hours",      "name",
+        "daysFromStart", "daysTillEnd",   "elapsedTime", "hours",        "name",
         "percComp",      "adjustElapsed", "adjustHours", "lockedLength", "lockedStart"};
     return keys;
 }
 
-std::vector<ATask*> TaskClipboard::expandSelectionToSubTasks(const std::vector<ATask*>& tasks) const {
+std::vector<ATask*>
+TaskClipboard::expandSelectionToSubTasks(const std::vector<ATask*>& tasks) const {
     std::vector<ATask*> out;
     std::unordered_set<ATask*> seen;
     std::vector<ATask*> todo(tasks.rbegin(), tasks.rend());
@@ -105,7 +106,8 @@ std::vector<ATask*> TaskClipboard::expandSelectionToSubTasks(const std::vector<A
 
 ClipboardTask::Link TaskClipboard::dictionaryRepresentationDepLink(DepLink* link) const {
     return {link->sticky.optional(), link->daysBetween.optional(),
-            s_.store.identityString(link->dependeeTask()), s_.store.identityString(link->dependTask())};
+            s_.store.identityString(link->dependeeTask()),
+            s_.store.identityString(link->dependTask())};
 }
 
 ClipboardTask::Assignment
@@ -227,7 +229,8 @@ std::optional<std::vector<ClipboardTask>> TaskClipboard::decode(const std::strin
             }
         }
         t.uid = stringOf(element.find("uid"));
-        if (const JsonValue* super = element.find("superTask"); super != nullptr && super->asString())
+        if (const JsonValue* super = element.find("superTask");
+            super != nullptr && super->asString())
             t.superTask = std::string(*super->asString());
         if (const JsonValue* links = element.find("dependTasks"))
             for (const JsonValue& l : links->elements()) {
@@ -326,8 +329,10 @@ ATask* TaskClipboard::pasteEndTask(const std::vector<std::pair<std::string, Valu
 bool TaskClipboard::shouldAddDuplicateResource() const {
     if (s_.alerts == nullptr)
         return false;
-    const Alert alert{AlertStyle::Warning, "You are adding multiple resources",
-                      "Are you sure you want to do this?", {"OK", "Cancel"}};
+    const Alert alert{AlertStyle::Warning,
+                      "You are adding multiple resources",
+                      "Are you sure you want to do this?",
+                      {"OK", "Cancel"}};
     return s_.alerts->runAlert(alert) != 0;
 }
 
@@ -346,8 +351,8 @@ std::vector<ATask*> TaskClipboard::paste(const std::vector<ATask*>& selection) {
         if (t != nullptr && !t->isDeleted())
             anchor = t;
     for (const ClipboardTask& r : *records) {
-        ATask* x = anchor != nullptr ? pasteInsertTask(anchor, r.attributes)
-                                     : pasteEndTask(r.attributes);
+        ATask* x =
+            anchor != nullptr ? pasteInsertTask(anchor, r.attributes) : pasteEndTask(r.attributes);
         anchor = x;
         pasted[r.uid] = x;
         made.push_back(x);

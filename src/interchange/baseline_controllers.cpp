@@ -116,8 +116,10 @@ void BaselineDatesController::calcCurrent(const Store& context, const Baseline* 
 }
 
 std::string BaselineDatesController::toString(const Baseline* baseline) const {
-    const std::optional<Date> baseStart = baseline != nullptr ? dateOf(baseline->startDate) : std::nullopt;
-    const std::optional<Date> baseEnd = baseline != nullptr ? dateOf(baseline->endDate) : std::nullopt;
+    const std::optional<Date> baseStart =
+        baseline != nullptr ? dateOf(baseline->startDate) : std::nullopt;
+    const std::optional<Date> baseEnd =
+        baseline != nullptr ? dateOf(baseline->endDate) : std::nullopt;
     return "Dates\nStart Date," + reportDate(currentStart) + "\nBase Start Date," +
            reportDate(baseStart) + "\nEnd Date," + reportDate(currentEnd) + "\nBase End Date," +
            reportDate(baseEnd) + "\n\n";
@@ -151,8 +153,8 @@ std::string BaselineTimeController::toString(const Baseline* baseline) const {
         return reportNumber(baseline != nullptr ? read(*baseline) : 0.0f);
     };
     return "Elapsed Times\n,Hours\nCurrent," + reportNumber(currentElapsed) + "\nBaseline," +
-           base([](const Baseline& b) { return b.totalElapsedTime(); }) + "\n\nTask Time\nCurrent," +
-           reportNumber(currentTask) + "\nBaseline," +
+           base([](const Baseline& b) { return b.totalElapsedTime(); }) +
+           "\n\nTask Time\nCurrent," + reportNumber(currentTask) + "\nBaseline," +
            base([](const Baseline& b) { return b.totalTaskTime(); }) +
            "\n\nResource Time\nCurrent," + reportNumber(currentResource) + "\nBaseline," +
            base([](const Baseline& b) { return b.totalResourceTime(); }) + "\n\n";

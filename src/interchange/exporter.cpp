@@ -103,7 +103,8 @@ std::string Exporter::exportTaskList(const std::optional<std::filesystem::path>&
                                        : a.task()->daysFromStart() < b.task()->daysFromStart();
         });
     const std::vector<TableColumn*> none;
-    const std::vector<TableColumn*>& columns = columns_ != nullptr ? columns_->getActiveColumns() : none;
+    const std::vector<TableColumn*>& columns =
+        columns_ != nullptr ? columns_->getActiveColumns() : none;
 
     w.addColumnHeader("Task");
     if (!columns.empty()) {
@@ -175,7 +176,8 @@ bool Exporter::exportToMail(Resource* resource, int type, MailLauncher& launcher
     exporter_ = std::move(previous);
     if (!std::filesystem::exists(file, ec))
         return false;
-    const bool composed = launcher.composeMessage("Task List", resource->name(), resource->email(), file);
+    const bool composed =
+        launcher.composeMessage("Task List", resource->name(), resource->email(), file);
     if (!launcher.readsAttachmentLater())
         std::filesystem::remove(file, ec);
     return composed;

@@ -33,8 +33,7 @@ std::vector<std::string> XdgEmailLauncher::arguments(const std::string& subject,
     return args;
 }
 
-bool XdgEmailLauncher::composeMessage(const std::string& subject,
-                                      const std::string& recipientName,
+bool XdgEmailLauncher::composeMessage(const std::string& subject, const std::string& recipientName,
                                       const std::string& recipientEmail,
                                       const std::filesystem::path& attachment) {
     std::vector<std::string> args = arguments(subject, recipientName, recipientEmail, attachment);

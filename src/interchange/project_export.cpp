@@ -20,7 +20,11 @@ namespace {
 // Decodes one UTF-8 sequence at `i`; -1 for a malformed one.
 long decodeUtf8(const std::string& s, std::size_t& i) {
     const auto c = static_cast<unsigned char>(s[i]);
-    int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
+    int extra = c < 0x80           ? 0
+                : (c >> 5) == 0x6  ? 1
+                : (c >> 4) == 0xE  ? 2
+                : (c >> 3) == 0x1E ? 3
+                                   : -1;
     if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size() + (extra == 0 ? 1 : 0)) {
         ++i;
         return -1;
@@ -52,7 +56,8 @@ std::string xmlSafeText(const std::string& s) {
         const long cp = decodeUtf8(s, i);
         if (cp < 0) {
             out += "\xEF\xBF\xBD";
-        } else if (cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp != 0xFFFE && cp != 0xFFFF)) {
+        } else if (cp == 0x9 || cp == 0xA || cp == 0xD ||
+                   (cp >= 0x20 && cp != 0xFFFE && cp != 0xFFFF)) {
             out.append(s, begin, i - begin);
         }
     }
@@ -105,7 +110,8 @@ std::string ProjectExport::formatDateTime(Date d) {
 std::string ProjectExport::formatDuration(float hours) {
     if (!std::isfinite(hours) || hours <= 0.0f)
         return "PT0H0M0S";
-    const auto minutes = static_cast<long long>(std::llround(std::min<double>(hours, 1.0e9) * 60.0));
+    const auto minutes =
+        static_cast<long long>(std::llround(std::min<double>(hours, 1.0e9) * 60.0));
     return "PT" + std::to_string(minutes / 60) + "H" + std::to_string(minutes % 60) + "M0S";
 }
 
@@ -162,8 +168,9 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
             b.number(cal, "BaseCalendarUID", c->isBase() || base == nullptr ? -1 : uidOf(base));
             xmlNodePtr days = b.list(cal, "WeekDays");
             std::vector<Week*> weeks = c->weekWork();
-            std::stable_sort(weeks.begin(), weeks.end(),
-                             [](const Week* x, const Week* y) { return x->viewOrder() < y->viewOrder(); });
+            std::stable_sort(weeks.begin(), weeks.end(), [](const Week* x, const Week* y) {
+                return x->viewOrder() < y->viewOrder();
+            });
             for (const Week* w : weeks) {
                 // Only the seven weekdays have a DayType.
                 if (w->viewOrder() < 0 || w->viewOrder() > 6)
@@ -174,8 +181,8 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
                 if (std::isfinite(hours) && static_cast<long long>(hours) != 0) {
                     b.text(day, "DayWorking", "1");
                     xmlNodePtr times = b.list(day, "WorkingTimes");
-                    for (const auto& [from, to] : {std::pair{"08:00:00", "12:00:00"},
-                                                   std::pair{"13:00:00", "17:00:00"}}) {
+                    for (const auto& [from, to] :
+                         {std::pair{"08:00:00", "12:00:00"}, std::pair{"13:00:00", "17:00:00"}}) {
                         xmlNodePtr period = b.list(times, "WorkingTime");
                         b.text(period, "FromTime", from);
                         b.text(period, "ToTime", to);
@@ -253,7 +260,9 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
     xmlChar* bytes = nullptr;
     int size = 0;
     xmlDocDumpFormatMemoryEnc(doc, &bytes, &size, "UTF-8", 1);
-    std::string text = bytes != nullptr ? std::string(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(size)) : std::string();
+    std::string text = bytes != nullptr ? std::string(reinterpret_cast<char*>(bytes),
+                                                      static_cast<std::size_t>(size))
+                                        : std::string();
     xmlFree(bytes);
     xmlFreeDoc(doc);
     return text;

@@ -73,8 +73,8 @@ std::optional<std::string> textOf(const XmlTree& doc, xmlNode* element, std::str
 } // namespace
 
 double leadingNumber(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' ||
-                             text.front() == '\n' || text.front() == '\r'))
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' ||
+                             text.front() == '\r'))
         text.remove_prefix(1);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
@@ -252,7 +252,8 @@ std::pair<std::size_t, std::size_t> ProjectTaskImporter::importTasks(const XmlTr
     std::size_t tasks = 0;
     for (xmlNode* element : query(".//Project/Tasks[1]/Task").select(doc)) {
         const std::optional<std::string> name = textOf(doc, element, "./Name[1]");
-        const double perc = leadingNumber(textOf(doc, element, "./PercentComplete[1]").value_or(""));
+        const double perc =
+            leadingNumber(textOf(doc, element, "./PercentComplete[1]").value_or(""));
         const std::optional<Date> start =
             parseProjectDateTime(textOf(doc, element, "./Start[1]").value_or(""));
         const std::optional<std::string> duration = textOf(doc, element, "./Duration[1]");

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "schedule/resource_assignments.h"
 #include "model/date.h"
+#include "schedule/resource_assignments.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -46,8 +46,7 @@ class ProjectTaskImporter {
     explicit ProjectTaskImporter(ProjectImportTarget& target) : target_(target) {}
 
     // Returns the number of tasks and links made.
-    std::pair<std::size_t, std::size_t> importTasks(const XmlTree& doc,
-                                                    std::optional<Date> stDate);
+    std::pair<std::size_t, std::size_t> importTasks(const XmlTree& doc, std::optional<Date> stDate);
     ATask* addTask(const std::optional<std::string>& name, double perc, double daysFrom,
                    double elapsed, double hours, int outline);
     MileStone* addMilestone(ATask* task);

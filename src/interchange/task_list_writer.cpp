@@ -6,8 +6,7 @@
 
 namespace mapolt {
 
-bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
-                    std::string& error) {
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes, std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out)
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

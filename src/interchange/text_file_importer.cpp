@@ -20,8 +20,13 @@ bool isUtf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
-        const int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
-        if (extra < 0 || (extra == 1 && c < 0xC2) || i + static_cast<std::size_t>(extra) >= s.size() + (extra == 0))
+        const int extra = c < 0x80           ? 0
+                          : (c >> 5) == 0x6  ? 1
+                          : (c >> 4) == 0xE  ? 2
+                          : (c >> 3) == 0x1E ? 3
+                                             : -1;
+        if (extra < 0 || (extra == 1 && c < 0xC2) ||
+            i + static_cast<std::size_t>(extra) >= s.size() + (extra == 0))
             return false;
         for (int k = 1; k <= extra; ++k)
             if ((static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0xC0) != 0x80)
@@ -37,7 +42,7 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
     while (true) {
         const std::size_t end = text.find(separator, begin);
         parts.push_back(text.substr(begin, end == std::string_view::npos ? std::string_view::npos
-                                                                          : end - begin));
+                                                                         : end - begin));
         if (end == std::string_view::npos)
             return parts;
         begin = end + 1;
@@ -88,8 +93,8 @@ std::size_t TextFileImporter::importFromText(std::string_view text) {
         const float hours = days * 8.0f;
         task->set(&ATask::hours, hours == 0.0f ? 2.0f : hours);
         if (fields.size() > 4)
-            task->setPrimitive(&ATask::percComp,
-                               static_cast<float>(std::clamp(leadingNumber(fields[4]), 0.0, 100.0)));
+            task->setPrimitive(&ATask::percComp, static_cast<float>(std::clamp(
+                                                     leadingNumber(fields[4]), 0.0, 100.0)));
         ++added;
     }
     NotificationCenter::defaultCenter().post(kProjectChanged, this);

@@ -50,8 +50,7 @@ bool isNameChar(char c) {
 
 } // namespace
 
-std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path,
-                                            std::string& error) {
+std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "Could not read \"" + path.string() + "\": " + std::strerror(errno);
@@ -200,7 +199,7 @@ std::vector<xmlNodePtr> XmlQuery::select(const XmlTree& tree, xmlNodePtr context
     if (steps_.empty())
         return selectByXPath(tree, context);
     std::vector<xmlNodePtr> current{context != nullptr ? context
-                                                        : reinterpret_cast<xmlNodePtr>(tree.doc())};
+                                                       : reinterpret_cast<xmlNodePtr>(tree.doc())};
     std::vector<xmlNodePtr> next;
     for (const Step& step : steps_) {
         next.clear();
@@ -220,8 +219,9 @@ std::vector<xmlNodePtr> XmlQuery::select(const XmlTree& tree, xmlNodePtr context
         // Several context nodes can nest (a Project inside a Project); XPath answers in
         // document order without repeats.
         if (current.size() > 1) {
-            std::stable_sort(next.begin(), next.end(),
-                             [](xmlNodePtr a, xmlNodePtr b) { return xmlXPathCmpNodes(a, b) == 1; });
+            std::stable_sort(next.begin(), next.end(), [](xmlNodePtr a, xmlNodePtr b) {
+                return xmlXPathCmpNodes(a, b) == 1;
+            });
             next.erase(std::unique(next.begin(), next.end()), next.end());
         }
         current.swap(next);

@@ -53,11 +53,11 @@ void ResourceAssignments::recompute(ATask* task) {
     const float end = task->daysFromStart() + task->elapsedTime();
     engine_.invalidateTask(task, false);
     engine_.calcDaysForTask(task);
-    engine_.addInvalidTask(InvalidTask{.task = task,
-                                       .bumpAmountStart = 0.0f,
-                                       .bumpAmountEnd =
-                                           task->daysFromStart() + task->elapsedTime() - end,
-                                       .root = true});
+    engine_.addInvalidTask(
+        InvalidTask{.task = task,
+                    .bumpAmountStart = 0.0f,
+                    .bumpAmountEnd = task->daysFromStart() + task->elapsedTime() - end,
+                    .root = true});
     engine_.recalcFromInvalids();
 }
 

@@ -156,8 +156,7 @@ void PercentColumn::setValueForItem(ATask* task, const Value& value) {
     changeCompletion(editing->engine, task, perc);
 }
 
-ResourceInitialsColumn::ResourceInitialsColumn(ColumnController& controller,
-                                               std::int32_t viewOrder)
+ResourceInitialsColumn::ResourceInitialsColumn(ColumnController& controller, std::int32_t viewOrder)
     : TableColumn(controller, "Resources", "resources", ColumnFormatter::None, viewOrder) {}
 
 Value ResourceInitialsColumn::valueForItem(ATask* task) const {

@@ -37,12 +37,13 @@ void ColumnController::createColumns() {
     c.push_back(std::make_unique<EndDateColumn>(self, 7));
     c.push_back(std::make_unique<ResourceInitialsColumn>(self, 8));
     c.push_back(std::make_unique<DepNumbersColumns>(self, 9));
-    const std::pair<const char*, const char*> checkBoxes[] = {
-        {"Locked Start", "lockedStart"}, {"Adjust Elapsed", "adjustElapsed"},
-        {"Adjust Hours", "adjustHours"}};
+    const std::pair<const char*, const char*> checkBoxes[] = {{"Locked Start", "lockedStart"},
+                                                              {"Adjust Elapsed", "adjustElapsed"},
+                                                              {"Adjust Hours", "adjustHours"}};
     std::int32_t order = 10;
     for (const auto& [title, key] : checkBoxes) {
-        auto column = std::make_unique<TableColumn>(self, title, key, ColumnFormatter::None, order++);
+        auto column =
+            std::make_unique<TableColumn>(self, title, key, ColumnFormatter::None, order++);
         column->setCheckBox(true);
         c.push_back(std::move(column));
     }
@@ -107,9 +108,9 @@ void ColumnController::rebuildActiveColumns() {
     observeStates();
     built_ = true;
     rebuiltOnce_ = true;
-    std::stable_sort(active_.begin(), active_.end(), [](const TableColumn* a, const TableColumn* b) {
-        return a->viewOrder() < b->viewOrder();
-    });
+    std::stable_sort(
+        active_.begin(), active_.end(),
+        [](const TableColumn* a, const TableColumn* b) { return a->viewOrder() < b->viewOrder(); });
     rebuilding_ = false;
     NotificationCenter::defaultCenter().post(kProjectChanged, this);
 }

@@ -17,8 +17,8 @@ struct TaskClipboardTest : ::testing::Test {
     MemoryPasteboard pasteboard;
     ColumnController columns{plan.store, plan.project};
     testing::FakeAlertPresenter alerts;
-    TaskClipboard clipboard{{plan.store, plan.helper, plan.engine, plan.resources, &columns, &alerts},
-                            pasteboard};
+    TaskClipboard clipboard{
+        {plan.store, plan.helper, plan.engine, plan.resources, &columns, &alerts}, pasteboard};
 
     // Design > (Sketch, Review), Build, with Sketch -> Review (lag 1.5, sticky).
     void buildOutline() {
@@ -155,7 +155,8 @@ TEST_F(TaskClipboardTest, TheTextFormHasATabAfterEveryField) {
     columns.rebuildActiveColumns();
     for (const auto& c : columns.catalogue())
         columns.createIfNeededColumnWithName(c->description(), 0, true)
-            ->set(&ColumnStates::active, c->description() == "Task Name" || c->description() == "Hours");
+            ->set(&ColumnStates::active,
+                  c->description() == "Task Name" || c->description() == "Hours");
     plan.named("Review")->setName(std::string("Re\tview"));
     plan.named("Re\tview")->set(&ATask::hours, 8.0f);
     clipboard.copy({plan.named("Sketch"), plan.named("Re\tview")});
@@ -190,7 +191,9 @@ TEST_F(TaskClipboardTest, EmptySelectionsAndForeignDataChangeNothing) {
 
 TEST_F(TaskClipboardTest, ThePrivateFormCarriesEveryValue) {
     ClipboardTask t;
-    t.attributes = {{"name", std::string("N \"q\"")}, {"hours", 12.5f}, {"lockedStart", true},
+    t.attributes = {{"name", std::string("N \"q\"")},
+                    {"hours", 12.5f},
+                    {"lockedStart", true},
                     {"percComp", Value{}}};
     t.uid = "a";
     t.superTask = "b";

@@ -37,8 +37,8 @@ class SchemaCheck {
     std::string problems(const std::string& text) {
         if (schema_ == nullptr)
             return "schema not loaded";
-        xmlDocPtr doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr,
-                                      nullptr, XML_PARSE_NONET);
+        xmlDocPtr doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr,
+                                      XML_PARSE_NONET);
         if (doc == nullptr)
             return "not well-formed";
         xmlSchemaValidCtxtPtr ctx = xmlSchemaNewValidCtxt(schema_);
@@ -196,9 +196,9 @@ TEST_F(ProjectXmlExportTest, TasksInOutlineOrderWithUIDsAfterTheSummary) {
     const std::string text = exportText();
     EXPECT_EQ(SchemaCheck::shared().problems(text), "");
     const Exported x(text);
-    EXPECT_EQ(x.texts("//p:Task/p:Name"),
-              (std::vector<std::string>{"Plan", "Design", "Sketch", "Review & <sign>", "Late",
-                                        "Build"}));
+    EXPECT_EQ(
+        x.texts("//p:Task/p:Name"),
+        (std::vector<std::string>{"Plan", "Design", "Sketch", "Review & <sign>", "Late", "Build"}));
     EXPECT_EQ(x.texts("//p:Task/p:ID"), (std::vector<std::string>{"0", "1", "2", "3", "4", "5"}));
     EXPECT_EQ(x.texts("//p:Task/p:OutlineLevel"),
               (std::vector<std::string>{"0", "1", "2", "2", "1", "1"}));
@@ -269,9 +269,9 @@ TEST_F(ProjectXmlExportTest, ExportThenImportGivesThePlanBack) {
             rows.push_back(t->name() + "/" + std::to_string(TaskHelper::depthOf(t)) + "/" +
                            std::to_string(static_cast<int>(t->daysFromStart())) +
                            (t->subTasks.size() == 0 ? "/" + std::to_string(t->hours()) : ""));
-        EXPECT_THAT(rows, ::testing::ElementsAre("Design/0/0", "Sketch/1/0/16.000000",
-                                                 "Review & <sign>/1/2/12.500000",
-                                                 "Build/0/5/40.000000"));
+        EXPECT_THAT(rows,
+                    ::testing::ElementsAre("Design/0/0", "Sketch/1/0/16.000000",
+                                           "Review & <sign>/1/2/12.500000", "Build/0/5/40.000000"));
         EXPECT_EQ(result->document->project()->name(), "Plan");
         EXPECT_EQ(result->document->project()->startDate(), civil::fromYmd(2026, 3, 2));
         EXPECT_EQ(store.count(Entity::DepLink), 2u);

@@ -113,7 +113,8 @@ TEST_F(ProjectXmlImportTest, MilestonesLinksAndSkippedTasks) {
            task(4, "Q", "2026-03-03T08:00:00",
                 "<PredecessorLink><PredecessorUID>1</PredecessorUID></PredecessorLink>") +
            "<Task><UID>5</UID><Name>NoStart</Name><Start>2008-12-04T17:-0:00</Start></Task>"
-           "<Task><UID>6</UID><Name>Missing</Name></Task>" + "</Tasks>");
+           "<Task><UID>6</UID><Name>Missing</Name></Task>" +
+           "</Tasks>");
     ASSERT_EQ(tasks().size(), 4u);
     EXPECT_EQ(plan.named("M")->milestone.size(), 1u);
     EXPECT_EQ(plan.named("N")->milestone.size(), 0u);
@@ -194,9 +195,8 @@ TEST_F(ProjectXmlImportTest, NumbersAtTheStartOfTheText) {
 
 TEST_F(ProjectXmlImportTest, WithoutAStartDateNoTaskCanBePlaced) {
     const Date before = plan.project->startDate();
-    ASSERT_TRUE(importer.importText("<Project><Tasks>" + task(1, "A", "2026-03-02T08:00:00") +
-                                        "</Tasks></Project>",
-                                    error));
+    ASSERT_TRUE(importer.importText(
+        "<Project><Tasks>" + task(1, "A", "2026-03-02T08:00:00") + "</Tasks></Project>", error));
     EXPECT_EQ(plan.store.count(Entity::ATask), 0u);
     EXPECT_EQ(plan.project->startDate(), before);
     EXPECT_EQ(plan.project->name(), "");
@@ -223,7 +223,8 @@ TEST_F(ProjectXmlImportTest, NeverLoadsExternalEntitiesOrDtds) {
         "<!ENTITY leak SYSTEM \"file://" +
         secret.string() +
         "\">\n<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
-        "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+        "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d "
+        "\"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
         "]>\n<Project><Name>&leak;&d;</Name><StartDate>2026-03-02</StartDate></Project>";
     ASSERT_TRUE(importer.importText(text, error)) << error;
     EXPECT_THAT(plan.project->name(), ::testing::Not(::testing::HasSubstr("SECRET")));
@@ -279,7 +280,8 @@ FileCounts countFile(const std::filesystem::path& file) {
         const bool projectSummary = uid == "0" && (level == "0" || level == "\x01");
         for (xmlNodePtr l : select(ctx, t, "*[local-name()='PredecessorLink']"))
             links.emplace_back(childText(ctx, l, "PredecessorUID"), uid);
-        if (uid != "\x01" && !projectSummary && std::regex_search(childText(ctx, t, "Start"), start))
+        if (uid != "\x01" && !projectSummary &&
+            std::regex_search(childText(ctx, t, "Start"), start))
             taskUIDs.insert(uid);
     }
     counts.tasks = taskUIDs.size();
@@ -345,12 +347,17 @@ namespace {
 
 // The tree walk that answers the import's queries selects exactly what libxml2's XPath does.
 TEST(XmlQueryTest, TheWalkSelectsWhatXPathSelects) {
-    const std::vector<std::string> documentPaths{
-        ".//Project/Name[1]", ".//Project/Title[1]", ".//Project/StartDate[1]",
-        ".//Project/Tasks[1]/Task", ".//Project/Resources[1]/Resource",
-        ".//Project/Assignments[1]/Assignment", ".//Task", ".//WeekDay/DayType"};
+    const std::vector<std::string> documentPaths{".//Project/Name[1]",
+                                                 ".//Project/Title[1]",
+                                                 ".//Project/StartDate[1]",
+                                                 ".//Project/Tasks[1]/Task",
+                                                 ".//Project/Resources[1]/Resource",
+                                                 ".//Project/Assignments[1]/Assignment",
+                                                 ".//Task",
+                                                 ".//WeekDay/DayType"};
     const std::vector<std::string> elementPaths{"./Name[1]", "./Start[1]", "./UID[1]",
-                                                "./PredecessorLink", "./PredecessorLink/PredecessorUID[1]"};
+                                                "./PredecessorLink",
+                                                "./PredecessorLink/PredecessorUID[1]"};
     std::string error;
     const auto nested = XmlTree::parseText(
         "<Project><Name>Outer</Name><X><Project><Name>Inner</Name><Tasks><Task><UID>1</UID></Task>"

@@ -124,11 +124,10 @@ TEST_F(TaskListTest, CsvQuotesOnlyTheFieldsThatNeedIt) {
                    "\"Gamma, \"\"the\"\" <b>last</b>\",\"Gamma, \"\"the\"\" <b>last</b>\",16.00,N\n"
                    "Early & first,Early & first,8.00,N\n");
     EXPECT_EQ(TempFolder::read(folder / "Ann & <Co>Tasks.csv"), csv);
-    const std::string parsed = runPython(
-        "import csv, sys\n"
-        "rows = list(csv.reader(open(sys.argv[1], newline='')))\n"
-        "print(len(rows), [len(r) for r in rows], rows[1][0])\n",
-        {folder / "Ann & <Co>Tasks.csv"});
+    const std::string parsed = runPython("import csv, sys\n"
+                                         "rows = list(csv.reader(open(sys.argv[1], newline='')))\n"
+                                         "print(len(rows), [len(r) for r in rows], rows[1][0])\n",
+                                         {folder / "Ann & <Co>Tasks.csv"});
     EXPECT_EQ(parsed, "3 [4, 4, 4] Gamma, \"the\" <b>last</b>\n");
 }
 
@@ -141,8 +140,8 @@ TEST_F(TaskListTest, AncestorNamesAndStartOrder) {
     exporter.options().superNames = false;
     exporter.options().order = 1;
     TextFileExporter plain;
-    EXPECT_EQ(exportAs(0), "Task\nEarly & first\n" +
-                               plain.field("Gamma, \"the\" <b>last</b>") + "\n");
+    EXPECT_EQ(exportAs(0),
+              "Task\nEarly & first\n" + plain.field("Gamma, \"the\" <b>last</b>") + "\n");
 }
 
 TEST_F(TaskListTest, NoAssignmentsStillWritesTheHeaderAndEmptyLists) {
@@ -161,8 +160,9 @@ TEST_F(TaskListTest, NoAssignmentsStillWritesTheHeaderAndEmptyLists) {
 TEST_F(TaskListTest, ICalendarFollowsTheStandardAndParses) {
     buildOutline();
     const std::string first = exportAs(1);
-    EXPECT_THAT(first, HasSubstr("BEGIN:VCALENDAR\r\nCALSCALE:GREGORIAN\r\nPRODID:-//Kestil//Mapolt//EN\r\n"
-                                 "VERSION:2.0\r\n"));
+    EXPECT_THAT(
+        first, HasSubstr("BEGIN:VCALENDAR\r\nCALSCALE:GREGORIAN\r\nPRODID:-//Kestil//Mapolt//EN\r\n"
+                         "VERSION:2.0\r\n"));
     // Day 3.9 of a project starting on 2 March is the 5th (three whole days later).
     EXPECT_THAT(first, HasSubstr("DTSTART;VALUE=DATE:20260305\r\n"));
     EXPECT_THAT(first, HasSubstr("DURATION:P2D\r\n"));
@@ -181,13 +181,13 @@ TEST_F(TaskListTest, ICalendarFollowsTheStandardAndParses) {
     EXPECT_EQ(uids(first).size(), 2u);
     EXPECT_NE(uids(first)[0], uids(first)[1]);
     EXPECT_EQ(uids(exportAs(1)), uids(first));
-    const std::string parsed = runPython(
-        "import sys, icalendar\n"
-        "cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())\n"
-        "for e in cal.walk('VEVENT'):\n"
-        "    print(e['SUMMARY'], e['DTSTART'].dt, e['DURATION'].dt.days, bool(e['UID']),"
-        " bool(e['DTSTAMP']))\n",
-        {folder / "Ann & <Co>Tasks.ics"});
+    const std::string parsed =
+        runPython("import sys, icalendar\n"
+                  "cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())\n"
+                  "for e in cal.walk('VEVENT'):\n"
+                  "    print(e['SUMMARY'], e['DTSTART'].dt, e['DURATION'].dt.days, bool(e['UID']),"
+                  " bool(e['DTSTAMP']))\n",
+                  {folder / "Ann & <Co>Tasks.ics"});
     EXPECT_EQ(parsed, "Gamma, \"the\" <b>last</b> 2026-03-05 2 True True\n"
                       "Early & first 2026-03-02 1 True True\n");
 }
@@ -280,7 +280,8 @@ TEST(MailLauncherTest, XdgEmailGetsTheSubjectAttachmentAndRecipient) {
     EXPECT_EQ(XdgEmailLauncher::arguments("Task List", "Ann Lee", "ann@example.com", "/tmp/a.ics"),
               (std::vector<std::string>{"--subject", "Task List", "--attach", "/tmp/a.ics",
                                         "Ann Lee <ann@example.com>"}));
-    EXPECT_EQ(XdgEmailLauncher::recipient("Lee, Ann \"AL\"", "a@b"), "\"Lee, Ann \\\"AL\\\"\" <a@b>");
+    EXPECT_EQ(XdgEmailLauncher::recipient("Lee, Ann \"AL\"", "a@b"),
+              "\"Lee, Ann \\\"AL\\\"\" <a@b>");
     EXPECT_EQ(XdgEmailLauncher::recipient("--utf8", "a@b"), "\"--utf8\" <a@b>");
     EXPECT_EQ(XdgEmailLauncher::arguments("Task List", "Ann", "", "/tmp/a.ics").size(), 4u);
 
@@ -292,12 +293,13 @@ TEST(MailLauncherTest, XdgEmailGetsTheSubjectAttachmentAndRecipient) {
                                   log.string() + "\n");
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     XdgEmailLauncher launcher(script.string());
-    ASSERT_TRUE(launcher.composeMessage("Task List", "Ann; rm -rf /", "ann@example.com",
-                                        "/tmp/x y.ics"));
+    ASSERT_TRUE(
+        launcher.composeMessage("Task List", "Ann; rm -rf /", "ann@example.com", "/tmp/x y.ics"));
     for (int i = 0; i < 200 && !std::filesystem::exists(log); ++i)
         usleep(10000);
-    EXPECT_EQ(TempFolder::read(log),
-              "--subject\nTask List\n--attach\n/tmp/x y.ics\n\"Ann; rm -rf /\" <ann@example.com>\n");
+    EXPECT_EQ(
+        TempFolder::read(log),
+        "--subject\nTask List\n--attach\n/tmp/x y.ics\n\"Ann; rm -rf /\" <ann@example.com>\n");
 }
 
 TEST(MailLauncherTest, TheMailFolderIsTheUsersDataFolder) {

@@ -30,10 +30,10 @@ struct ColumnControllerTest : ::testing::Test {
 };
 
 TEST_F(ColumnControllerTest, ANewDocumentShowsTheWholeCatalogue) {
-    const std::vector<std::string> all{"No",          "Task Name",    "Hours",          "Days",
-                                       "Elapsed",     "%",            "Start Date",     "End Date",
-                                       "Resources",   "DependTasks",  "Locked Start",
-                                       "Adjust Elapsed", "Adjust Hours"};
+    const std::vector<std::string> all{
+        "No",          "Task Name", "Hours",     "Days",        "Elapsed",      "%",
+        "Start Date",  "End Date",  "Resources", "DependTasks", "Locked Start", "Adjust Elapsed",
+        "Adjust Hours"};
     EXPECT_EQ(activeTitles(), all);
     EXPECT_FLOAT_EQ(columns.getColumn("No")->width(), 30.0f);
     EXPECT_FALSE(columns.getColumn("No")->editable());
@@ -155,7 +155,8 @@ struct ColumnEditTest : ::testing::Test {
     std::vector<ATask*> rows(int n) {
         std::vector<ATask*> out;
         for (int i = 0; i < n; ++i)
-            out.push_back(plan.task("T" + std::to_string(i + 1), 8.0f, static_cast<float>(i), 1.0f));
+            out.push_back(
+                plan.task("T" + std::to_string(i + 1), 8.0f, static_cast<float>(i), 1.0f));
         return out;
     }
 };
