@@ -3,6 +3,7 @@
 #include "document/atomic_file_writer.h"
 #include "document/kestil_planner_document.h"
 #include "interchange/project_export.h"
+#include "model/alert_presenter.h"
 #include "schedule/calandar_access.h"
 #include "schedule/task_length_calc.h"
 
@@ -26,6 +27,18 @@ ProjectXmlImport importProjectXml(const std::filesystem::path& path,
     doc.store().undoManager().removeAllActions();
     result.counts = importer.counts();
     return result;
+}
+
+std::optional<ProjectXmlImport> importProjectfile(AlertPresenter& alerts,
+                                                  const std::filesystem::path& path,
+                                                  const Preferences& preferences) {
+    const Alert alert{AlertStyle::Warning,
+                      std::string(ProjectImporter::kImportWarning),
+                      std::string(ProjectImporter::kImportQuestion),
+                      {"OK", "Cancel"}};
+    if (alerts.runAlert(alert) != 0)
+        return std::nullopt;
+    return importProjectXml(path, preferences);
 }
 
 bool exportProjectXml(KestilPlannerDocument& document, const std::filesystem::path& path,

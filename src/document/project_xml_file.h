@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace mapolt {
 
+class AlertPresenter;
 class KestilPlannerDocument;
 class Preferences;
 
@@ -23,6 +25,12 @@ struct ProjectXmlImport {
 // A new document holding what the project XML file at `path` carries.
 ProjectXmlImport importProjectXml(const std::filesystem::path& path,
                                   const Preferences& preferences);
+
+// The import command once the user has picked the file: it first says what the import leaves
+// out; anything but "OK" imports nothing and makes no document.
+std::optional<ProjectXmlImport> importProjectfile(AlertPresenter& alerts,
+                                                  const std::filesystem::path& path,
+                                                  const Preferences& preferences);
 
 // Writes `document` as project XML, replacing `path` atomically; on failure the previous file
 // is untouched and `error` names the file and the reason.

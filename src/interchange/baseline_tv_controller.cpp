@@ -16,6 +16,7 @@ void BaselineTVController::calcAll(const Baseline* baseline) {
 }
 
 Baseline* BaselineTVController::snapBaseline() {
+    UndoCommandGroup command(context_.undoManager());
     calcAll(nullptr);
     for (ATask* task : context_.fetch<ATask>()) {
         task->set(&ATask::baseStart, task->daysFromStart.optional());

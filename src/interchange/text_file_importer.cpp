@@ -3,6 +3,7 @@
 #include "interchange/project_importer.h"
 #include "model/entities.h"
 #include "model/notification_center.h"
+#include "model/store.h"
 #include "model/task_helper.h"
 
 #include <algorithm>
@@ -75,6 +76,7 @@ std::size_t TextFileImporter::importFromText(std::string_view text) {
         if (fields.size() >= 4)
             lines.push_back(std::move(fields));
     }
+    UndoCommandGroup command(helper_.context().undoManager());
     std::size_t added = 0;
     for (const auto& fields : lines) {
         const std::string group = orNoName(fields[0]);

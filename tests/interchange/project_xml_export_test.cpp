@@ -3,6 +3,7 @@
 #include "interchange/project_export.h"
 #include "interchange/project_importer.h"
 #include "model/filters.h"
+#include "support/fake_alert_presenter.h"
 #include "support/planner_fixture.h"
 #include "support/random_project.h"
 #include "support/temp_folder.h"
@@ -293,6 +294,25 @@ TEST_F(ProjectXmlExportTest, ExportThenImportGivesThePlanBack) {
         EXPECT_THAT(assignments, ::testing::UnorderedElementsAre(
                                      "Sketch:Ann Lee:50", "Build:Ann Lee:100", "Build:Bob:100"));
     }
+}
+
+TEST_F(ProjectXmlExportTest, TheImportCommandAsksFirst) {
+    testing::TempFolder folder;
+    testing::TempFolder::write(folder / "plan.xml", exportText());
+    MemoryPreferences preferences;
+    testing::FakeAlertPresenter alerts;
+    alerts.answers = {"Cancel", "OK"};
+    EXPECT_FALSE(importProjectfile(alerts, folder / "plan.xml", preferences));
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].message,
+              "Project XML import currently only imports Tasks, Resources and Dependencies.  It "
+              "does not import any other information (such as split tasks and calendars).");
+    EXPECT_EQ(alerts.shown[0].informativeText, "Are you sure you want to do this?");
+    EXPECT_EQ(alerts.shown[0].buttons, (std::vector<std::string>{"OK", "Cancel"}));
+    const auto imported = importProjectfile(alerts, folder / "plan.xml", preferences);
+    ASSERT_TRUE(imported);
+    EXPECT_TRUE(imported->ok);
+    EXPECT_EQ(imported->document->project()->name(), "Plan");
 }
 
 TEST_F(ProjectXmlExportTest, AFailedWriteLeavesThePreviousFile) {

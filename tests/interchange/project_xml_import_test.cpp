@@ -10,7 +10,6 @@
 #include <libxml/xpath.h>
 
 #include <filesystem>
-#include <regex>
 #include <set>
 
 namespace mapolt {
@@ -263,13 +262,27 @@ std::string childText(xmlXPathContextPtr ctx, xmlNodePtr at, const char* name) {
     return s;
 }
 
+// Digits and separators of "yyyy-MM-ddTHH:mm" after leading blanks.
+bool startsWithDateTime(const std::string& text) {
+    const std::size_t at = text.find_first_not_of(" \t\r\n");
+    if (at == std::string::npos)
+        return false;
+    const std::string_view s = std::string_view(text).substr(at);
+    static constexpr std::string_view kShape = "dddd-dd-ddTdd:dd";
+    if (s.size() < kShape.size())
+        return false;
+    for (std::size_t i = 0; i < kShape.size(); ++i)
+        if (kShape[i] == 'd' ? (s[i] < '0' || s[i] > '9') : s[i] != kShape[i])
+            return false;
+    return true;
+}
+
 FileCounts countFile(const std::filesystem::path& file) {
     FileCounts counts;
     xmlDocPtr doc = xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR);
     if (doc == nullptr)
         return counts;
     xmlXPathContextPtr ctx = xmlXPathNewContext(doc);
-    const std::regex start(R"(^\s*\d{4}-\d{2}-\d{2}T\d{2}:\d{2})");
     std::set<std::string> taskUIDs;
     std::vector<std::pair<std::string, std::string>> links;
     for (xmlNodePtr t : select(ctx, reinterpret_cast<xmlNodePtr>(doc),
@@ -280,8 +293,7 @@ FileCounts countFile(const std::filesystem::path& file) {
         const bool projectSummary = uid == "0" && (level == "0" || level == "\x01");
         for (xmlNodePtr l : select(ctx, t, "*[local-name()='PredecessorLink']"))
             links.emplace_back(childText(ctx, l, "PredecessorUID"), uid);
-        if (uid != "\x01" && !projectSummary &&
-            std::regex_search(childText(ctx, t, "Start"), start))
+        if (uid != "\x01" && !projectSummary && startsWithDateTime(childText(ctx, t, "Start")))
             taskUIDs.insert(uid);
     }
     counts.tasks = taskUIDs.size();
