@@ -192,6 +192,17 @@ TEST_F(TaskListTest, ICalendarFollowsTheStandardAndParses) {
                       "Early & first 2026-03-02 1 True True\n");
 }
 
+TEST_F(TaskListTest, AStartOnDayThreePointNineOfAMonthStartingOnTheFirstIsTheFourth) {
+    plan.project->set(&Project::startDate, civil::fromYmd(2026, 11, 1));
+    Resource* r = plan.resource("R");
+    plan.assign(plan.task("T", 16.0f, 3.9f, 2.4f), r);
+    exporter.setWriter(exporter.makeWriter(1));
+    const std::string ics = exporter.exportTaskList(std::nullopt, r);
+    // The 1st of November 2026 is the day New York's clocks go back.
+    EXPECT_THAT(ics, HasSubstr("\r\nDTSTART;VALUE=DATE:20261104\r\nSUMMARY:T\r\nDURATION:P2D\r\n"));
+    EXPECT_TRUE(folder.entries().empty());
+}
+
 TEST_F(TaskListTest, ICalendarFoldsLongLinesWithoutSplittingCharacters) {
     const std::string name = "Ünïcödé " + std::string(120, 'x') + " ☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃☃";
     const std::string folded = ICSExporter::contentLine("SUMMARY:" + ICSExporter::escapeText(name));
