@@ -52,6 +52,11 @@ std::unique_ptr<TaskListWriter> Exporter::makeWriter(int type) const {
     }
 }
 
+void Exporter::emailTaskList(MailLauncher& launcher, const std::filesystem::path& folder) {
+    for (Resource* r : context_.fetch<Resource>())
+        exportToMail(r, 1, launcher, folder);
+}
+
 Date Exporter::startDateForTask(const ATask* task) const {
     const Project* p = project();
     return plusWholeDays(p != nullptr ? p->startDate() : Date{}, task->daysFromStart());

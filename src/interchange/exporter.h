@@ -53,6 +53,9 @@ class Exporter {
     bool exportToMail(Resource* resource, int type, MailLauncher& launcher,
                       const std::filesystem::path& folder);
 
+    // The mail command: one message with the iCalendar list for every resource.
+    void emailTaskList(MailLauncher& launcher, const std::filesystem::path& folder);
+
     Date startDateForTask(const ATask* task) const;
     Date endDateForTask(const ATask* task) const;
     // The text the list shows for a task: its name, with its ancestors' names in front when

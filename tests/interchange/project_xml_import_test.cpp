@@ -10,6 +10,7 @@
 #include <libxml/xpath.h>
 
 #include <filesystem>
+#include <random>
 #include <set>
 
 namespace mapolt {
@@ -356,6 +357,40 @@ TEST(ProjectXmlCorpusTest, EveryRealFileImportsWhatItHolds) {
 
 namespace mapolt {
 namespace {
+
+// Cut and damaged copies of real files: every one imports or is refused, none crashes or hangs.
+TEST(ProjectXmlDamageTest, DamagedFilesNeverBreakTheImport) {
+    static const std::string kDamage{'<', '>', '&', '/', '"', '\0', '\xff', '9', '-', 'T'};
+    std::mt19937 rng(7);
+    std::size_t tried = 0;
+    for (const char* name : {"msp2003-sample.xml", "ta-one-sided-links.xml", "tj-tutorial.xml",
+                             "aspose-calendar.xml"}) {
+        const std::string original = testing::TempFolder::read(kCorpus / name);
+        ASSERT_FALSE(original.empty()) << name;
+        for (int round = 0; round < 25; ++round) {
+            std::string text = original;
+            const auto at = [&] {
+                return std::uniform_int_distribution<std::size_t>(0, text.size() - 1)(rng);
+            };
+            if (round % 3 == 0)
+                text.resize(at());
+            for (int flips = 0; flips < 1 + round % 7; ++flips)
+                text[at()] = kDamage[static_cast<std::size_t>(flips) % kDamage.size()];
+            testing::PlannerFixture plan;
+            ProjectImportTarget target{plan.store, plan.project, plan.helper, plan.calendars,
+                                       plan.engine};
+            ProjectImporter importer(target);
+            std::string error;
+            if (importer.importText(text, error)) {
+                EXPECT_EQ(plan.helper.outlineOrder().size(), plan.store.count(Entity::ATask));
+            } else {
+                EXPECT_FALSE(error.empty());
+            }
+            ++tried;
+        }
+    }
+    EXPECT_EQ(tried, 100u);
+}
 
 // The tree walk that answers the import's queries selects exactly what libxml2's XPath does.
 TEST(XmlQueryTest, TheWalkSelectsWhatXPathSelects) {

@@ -287,6 +287,16 @@ TEST_F(TaskListTest, MailingHandsTheTabSeparatedFileToTheMailProgram) {
     EXPECT_TRUE(std::filesystem::exists(folder / "Mapolt" / "Ann & <Co>Tasks.ics"));
 }
 
+TEST_F(TaskListTest, TheMailCommandSendsEveryResourceItsCalendar) {
+    buildOutline();
+    plan.resource("Bob")->set(&Resource::email, std::string("bob@example.com"));
+    RecordingLauncher launcher;
+    exporter.emailTaskList(launcher, folder / "Mapolt");
+    EXPECT_EQ(launcher.calls, (std::vector<std::string>{"Task List|Ann & <Co>|ann@example.com",
+                                                        "Task List|Bob|bob@example.com"}));
+    EXPECT_THAT(launcher.attachment, HasSubstr("BEGIN:VCALENDAR"));
+}
+
 TEST(MailLauncherTest, XdgEmailGetsTheSubjectAttachmentAndRecipient) {
     EXPECT_EQ(XdgEmailLauncher::arguments("Task List", "Ann Lee", "ann@example.com", "/tmp/a.ics"),
               (std::vector<std::string>{"--subject", "Task List", "--attach", "/tmp/a.ics",
