@@ -3,6 +3,7 @@
 #include "model/critical_path_service.h"
 
 #include <cstdint>
+#include <memory>
 #include <unordered_set>
 #include <vector>
 
@@ -52,33 +53,47 @@ class CriticalPath final : public CriticalPathService {
 
     // In the order the roots were chosen.
     const std::vector<ATask*>& rootCptasks() const { return rootCptasks_; }
-    const TaskSet& cpTasksCrit() const { return cpTasksCrit_; }
-    const TaskSet& cpTasksFlaot() const { return cpTasksFlaot_; }
-    const TaskSet& tempSubTasks() const { return tempSubTasks_; }
-    const TaskSet& tempSubTasksCrit() const { return tempSubTasksCrit_; }
+    // The sets as they stand; each call collects its set afresh.
+    TaskSet cpTasksCrit() const { return collect(kInCrit); }
+    TaskSet cpTasksFlaot() const { return collect(kInFlaot); }
+    TaskSet tempSubTasks() const { return collect(kInTempSub); }
+    TaskSet tempSubTasksCrit() const { return collect(kInTempSubCrit); }
 
     // A task's end in days: its start plus its stored elapsed time.
     static float endOf(const ATask* task);
     // A lag other than 0 on a link that is not sticky.
     static bool hasSlack(const DepLink* link);
-    // The subtasks that end where the summary ends (a later one restarts the search).
-    static std::vector<ATask*> drivingSubtasks(const ATask* summary);
 
   private:
     class Trace;
+    struct Scratch;
+    // Membership of the sets, per task.
+    enum Flag : std::uint8_t {
+        kInCrit = 1,
+        kInFlaot = 2,
+        kInTempSub = 4,
+        kInTempSubCrit = 8,
+        kInRoots = 16,
+    };
+    static constexpr std::uint32_t kUnknown = UINT32_MAX;
 
+    // Numbers the store's tasks afresh, keeping the flags of the tasks numbered before.
+    void renumber();
+    std::uint32_t slotOf(const ATask* task) const;
+    void clearFlags(std::uint8_t flags);
+    TaskSet collect(Flag flag) const;
     void addRoot(ATask* task);
-    void resetTemporarySets();
 
     Store& context_;
     bool projectCP_ = false;
     bool projectCPToEnd_ = false;
     std::vector<ATask*> rootCptasks_;
-    TaskSet rootSet_;
-    TaskSet cpTasksCrit_;
-    TaskSet cpTasksFlaot_;
-    TaskSet tempSubTasks_;
-    TaskSet tempSubTasksCrit_;
+    // Dense task numbers: tasks_[n] is task n, slotOfSerial_ maps record serials to them.
+    std::vector<ATask*> tasks_;
+    std::vector<std::uint32_t> slotOfSerial_;
+    std::vector<std::uint8_t> flags_;
+    // The trace's working memory, kept from run to run.
+    std::unique_ptr<Scratch> scratch_;
 };
 
 } // namespace mapolt
