@@ -28,8 +28,10 @@ const std::vector<DayUsage>& ResourceUsageQuery::daysOf(const Resource* resource
     for (const AResourceUsage* u : resource->resourceUsage)
         if (!std::isnan(u->daysFromStart()))
             records.push_back(DayUsage{u->daysFromStart(), u->usedHours(), u->hours()});
-    std::stable_sort(records.begin(), records.end(),
-                     [](const DayUsage& a, const DayUsage& b) { return a.day < b.day; });
+    // A resource working one task after another has its records in day order already.
+    const auto byDay = [](const DayUsage& a, const DayUsage& b) { return a.day < b.day; };
+    if (!std::is_sorted(records.begin(), records.end(), byDay))
+        std::stable_sort(records.begin(), records.end(), byDay);
     std::vector<DayUsage>& days = it->second;
     for (const DayUsage& r : records) {
         if (!days.empty() && days.back().day == r.day) {
