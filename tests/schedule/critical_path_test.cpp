@@ -202,6 +202,18 @@ TEST_F(CriticalPathTest, CircularLinksOfADamagedFileEndTheTrace) {
     EXPECT_THAT(levels({a, b, c, summary, sub}), ElementsAre(2, 2, 3, 3, 3));
 }
 
+TEST_F(CriticalPathTest, AChainLongerThanTheCallStackCouldFollowIsTraced) {
+    std::vector<ATask*> chain{task(0, 1)};
+    for (int i = 1; i < 50'000; ++i) {
+        chain.push_back(task(static_cast<float>(i), 1));
+        link(chain[chain.size() - 2], chain.back());
+    }
+    endRoots();
+    EXPECT_EQ(cp.getCriticalityOfTask(chain.back()), 3);
+    EXPECT_EQ(cp.getCriticalityOfTask(chain.front()), 2);
+    EXPECT_EQ(cp.cpTasksCrit().size(), chain.size() - 1);
+}
+
 // Random small outlines with random dates and links (acyclic, never between a task and its
 // own summaries); the service must find the same sets as the literal trace.
 struct RandomProjectCase {
