@@ -1,4 +1,5 @@
 #include "cli/command_registry.h"
+#include "model/diagnostic_log.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
         printUsage();
         return 2;
     }
+    // Each command reports its own failure in one line; the log's copy would be a second.
+    mapolt::setDiagnosticSink([](std::string_view) {});
     const std::vector<std::string_view> arguments(argv + std::min(argc, 2), argv + argc);
     return found->run(arguments);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/task_helper.h"
+#include "schedule/critical_path.h"
 
 #include <memory>
 
@@ -15,6 +16,8 @@ class Store;
 // createDocumentServices, the one place that knows the order: the calendar service goes to
 // the resource service and the engine, the engine to the outline and resource services.
 struct DocumentServices {
+    // Declared before the outline service, which holds it, so that it goes after it.
+    std::unique_ptr<CriticalPath> criticalPath;
     std::unique_ptr<TaskHelper> taskHelper;
 };
 

@@ -5,10 +5,12 @@
 #include "model/filters.h"
 #include "model/store.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mapolt {
 
@@ -16,6 +18,37 @@ namespace {
 
 std::string cannotOpen(const std::filesystem::path& path, std::string_view reason) {
     return "Could not open \"" + path.string() + "\": " + std::string(reason);
+}
+
+// The file's bytes in one read into a string of the file's size (a stream copy into a
+// growing buffer took a sixth of the time of opening a large plan); the reason when that
+// fails, else an empty string.
+std::string readWholeFile(const std::filesystem::path& path, std::string& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::strerror(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+        out.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t filled = 0;
+    std::string reason;
+    for (;;) {
+        if (filled == out.size())
+            out.resize(std::max<std::size_t>(4096, out.size() * 2));
+        const ssize_t n = ::read(fd, out.data() + filled, out.size() - filled);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            reason = std::string("the file could not be read (") + std::strerror(errno) + ")";
+            break;
+        }
+        if (n == 0)
+            break;
+        filled += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    out.resize(filled);
+    return reason;
 }
 
 PlanReadResult refused(std::string message, std::optional<JsonError> codecError = {}) {
@@ -28,14 +61,9 @@ PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
         return refused(cannotOpen(path, "it is a folder, not a plan file"));
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return refused(cannotOpen(path, std::strerror(errno)));
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad())
-        return refused(cannotOpen(path, "the file could not be read"));
-    const std::string text = std::move(buffer).str();
+    std::string text;
+    if (const std::string reason = readWholeFile(path, text); !reason.empty())
+        return refused(cannotOpen(path, reason));
 
     UndoRegistrationPause pause(store.undoManager());
     JSONImport import;

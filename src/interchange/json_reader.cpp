@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -19,6 +21,38 @@ constexpr std::array<bool, 256> plainStringBytes() {
     return t;
 }
 constexpr std::array<bool, 256> kPlain = plainStringBytes();
+
+// Bytes readable past the end of the copied text, so that scans may read whole words.
+constexpr std::size_t kPadding = 8;
+
+// The first byte at or after `p` that is not plain string text (a quote, a backslash, a
+// control byte or a non-ASCII byte), or `end`. Tests eight bytes at a time, reading into
+// the padding after the text: plan files are mostly strings, and this scan was the
+// reader's largest cost.
+const unsigned char* skipPlain(const unsigned char* p, const unsigned char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+        // Each term flags its lowest matching byte exactly; flags above a match may be
+        // false, so only the lowest flag is used. The zero padding always stops the scan.
+        for (;; p += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, sizeof w);
+            const std::uint64_t quote = w ^ (kOnes * '"');
+            const std::uint64_t backslash = w ^ (kOnes * '\\');
+            const std::uint64_t stops =
+                (((quote - kOnes) & ~quote) | ((backslash - kOnes) & ~backslash) |
+                 ((w - kOnes * 0x20) & ~w) | w) &
+                kHigh;
+            if (stops != 0)
+                return std::min(p + (std::countr_zero(stops) >> 3), end);
+        }
+    } else {
+        while (p != end && kPlain[*p])
+            ++p;
+        return p;
+    }
+}
 
 bool isWhitespace(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -94,8 +128,9 @@ class JsonReader {
   public:
     JsonReader(JsonDocument& doc, const char* bytes, std::size_t size) : doc_(doc) {
         doc_.arena_ = std::make_unique<std::pmr::monotonic_buffer_resource>(size + 1024);
-        doc_.source_.reset(new char[size + 1]);
+        doc_.source_.reset(new char[size + kPadding]);
         std::memcpy(doc_.source_.get(), bytes, size);
+        std::memset(doc_.source_.get() + size, 0, kPadding);
         begin_ = reinterpret_cast<const unsigned char*>(doc_.source_.get());
         end_ = begin_ + size;
         p_ = begin_;
@@ -309,8 +344,7 @@ class JsonReader {
     bool parseString(std::string_view& out) {
         const unsigned char* start = p_;
         for (;;) {
-            while (p_ != end_ && kPlain[*p_])
-                ++p_;
+            p_ = skipPlain(p_, end_);
             if (atEnd())
                 return fail(JsonErrorCode::EndOfInput, "Unexpected EOF while parsing string");
             const unsigned c = *p_;
@@ -342,8 +376,7 @@ class JsonReader {
     bool parseEscapedRest(std::string_view& out) {
         for (;;) {
             const unsigned char* run = p_;
-            while (p_ != end_ && kPlain[*p_])
-                ++p_;
+            p_ = skipPlain(p_, end_);
             scratch_.append(at(run), static_cast<std::size_t>(p_ - run));
             if (atEnd())
                 return fail(JsonErrorCode::EndOfInput, "Unexpected EOF while parsing string");

@@ -82,9 +82,16 @@ std::size_t EntitySchema::relationshipIndexAtOffset(std::size_t offset) const {
     schemaFault(name + ": write to a relationship missing from the table");
 }
 
-const EntitySchema& schemaOf(Entity e) {
-    return registry()[static_cast<std::size_t>(e)];
+namespace detail {
+
+const EntitySchema* schemaTable = nullptr;
+
+const EntitySchema* loadSchemaTable() {
+    schemaTable = registry().data();
+    return schemaTable;
 }
+
+} // namespace detail
 
 const EntitySchema* schemaNamed(std::string_view n) {
     for (const EntitySchema& s : registry())

@@ -72,7 +72,18 @@ struct EntitySchema {
     std::size_t relationshipIndexAtOffset(std::size_t offset) const;
 };
 
-const EntitySchema& schemaOf(Entity e);
+namespace detail {
+// The table of every entity, filled on first use; record code reads it on every write.
+extern const EntitySchema* schemaTable;
+const EntitySchema* loadSchemaTable();
+} // namespace detail
+
+inline const EntitySchema& schemaOf(Entity e) {
+    const EntitySchema* table = detail::schemaTable;
+    if (table == nullptr)
+        table = detail::loadSchemaTable();
+    return table[static_cast<std::size_t>(e)];
+}
 const EntitySchema* schemaNamed(std::string_view name);
 // The order in which the plan file numbers, creates and links records.
 const std::vector<Entity>& fileEntityOrder();

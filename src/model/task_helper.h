@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/critical_path_service.h"
 #include "model/entities.h"
 #include "model/outline_engine.h"
 #include "model/preferences.h"
@@ -18,6 +19,7 @@ class TaskHelper {
 
     void setTaskLengthCalc(OutlineEngine* engine) { taskLengthCalc_ = engine; }
     void setDependencyLinker(DependencyLinker* linker) { linker_ = linker; }
+    void setCriticalPath(CriticalPathService* criticalPath) { criticalPath_ = criticalPath; }
 
     // Queries.
     ATask* getRootTask() const;
@@ -65,6 +67,18 @@ class TaskHelper {
     void fixDependacies(const std::vector<ATask*>& tasks);
     int makeDepenantFrom(ATask* predecessor, ATask* successor);
 
+    // Critical path, computed by the attached service; without one the display stays off.
+    void setShowProjCP(bool on) { forwardCP(&CriticalPathService::setShowProjCP, on); }
+    void setShowEndCP(bool on) { forwardCP(&CriticalPathService::setShowEndCP, on); }
+    void calcProjectCp() { forwardCP(&CriticalPathService::calcProjectCp); }
+    void recalcCP() { forwardCP(&CriticalPathService::recalcCP); }
+    void clearCrit() { forwardCP(&CriticalPathService::clearCrit); }
+    void calcCPFromRoots() { forwardCP(&CriticalPathService::calcCPFromRoots); }
+    bool isCriticalOn() const { return criticalPath_ != nullptr && criticalPath_->isCriticalOn(); }
+    int getCriticalityOfTask(const ATask* task) const {
+        return criticalPath_ != nullptr ? criticalPath_->getCriticalityOfTask(task) : 0;
+    }
+
     Store& context() const { return context_; }
     Project* project() const { return project_; }
 
@@ -74,12 +88,17 @@ class TaskHelper {
     void linkNewTaskAfter(ATask* task, ATask* x);
     void calcDays(ATask* task);
     void postProjectChanged(const void* sender) const;
+    template <class... A> void forwardCP(void (CriticalPathService::*op)(A...), A... args) {
+        if (criticalPath_ != nullptr)
+            (criticalPath_->*op)(args...);
+    }
 
     Store& context_;
     Project* project_;
     const Preferences& preferences_;
     OutlineEngine* taskLengthCalc_ = nullptr;
     DependencyLinker* linker_ = nullptr;
+    CriticalPathService* criticalPath_ = nullptr;
     std::uint32_t uid_ = 0;
     float defaultDays_ = 1.0f;
 };

@@ -53,6 +53,24 @@ TEST_F(DocumentTest, UndoAndRedoPostProjectChanged) {
     EXPECT_EQ(posts.countFrom(&doc), 2u);
 }
 
+TEST_F(DocumentTest, TheOutlineServiceComputesTheCriticalPath) {
+    KestilPlannerDocument doc(preferences);
+    TaskHelper& helper = doc.taskHelper();
+    ATask* first = helper.addEndTask(0);
+    ATask* last = helper.addEndTask(0);
+    first->set(&ATask::elapsedTime, 2.0f);
+    last->set(&ATask::daysFromStart, 2.0f);
+    last->set(&ATask::elapsedTime, 1.0f);
+    auto* link = doc.store().insert<DepLink>();
+    link->set(&DepLink::dependTask, first);
+    link->set(&DepLink::dependeeTask, last);
+    helper.setShowEndCP(true);
+    helper.calcProjectCp();
+    EXPECT_TRUE(helper.isCriticalOn());
+    EXPECT_EQ(helper.getCriticalityOfTask(last), 3);
+    EXPECT_EQ(helper.getCriticalityOfTask(first), 2);
+}
+
 TEST_F(DocumentTest, LeftMarginMakesRoomForTheWidestLabelLeftOfDayZero) {
     KestilPlannerDocument doc(preferences);
     FakeMeasurer measurer;

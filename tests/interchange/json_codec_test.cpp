@@ -226,6 +226,24 @@ TEST(JsonReader, StringsAndTheirEscapes) {
     EXPECT_EQ(parseJson(R"(["\x"])").error->cause()->message(), "Illegal escape sequence '0x78'");
 }
 
+// Strings are scanned a word at a time; every stop byte must be found wherever it falls
+// in a word, and a string may end right at the end of the text.
+TEST(JsonReader, EveryStopByteIsFoundAtEveryPositionOfAWord) {
+    for (std::size_t before = 0; before < 20; ++before) {
+        const std::string run(before, 'x');
+        EXPECT_EQ(firstString(parsed("[\"" + run + "\\n" + run + "\"]")), run + "\n" + run);
+        EXPECT_EQ(firstString(parsed("[\"" + run + "\xc3\xa9\"]")), run + "\xc3\xa9");
+        EXPECT_EQ(parseJson("[\"" + run + "\x01" + run + "\"]").error->cause()->code(),
+                  JsonErrorCode::ControlCharacter);
+        const JsonParseResult open = parseJson("[\"" + run);
+        ASSERT_FALSE(open);
+        EXPECT_EQ(open.error->cause()->message(), "Unexpected EOF while parsing string");
+        EXPECT_EQ(open.error->offset(), before + 2);
+        EXPECT_EQ(parseFailure("\"" + run + "\""),
+                  std::vector<std::string>{"Valid fragment, but not JSON"});
+    }
+}
+
 TEST(JsonReader, SurrogatePairsStandForOneCharacter) {
     EXPECT_EQ(firstString(parsed(R"(["\ud83d\ude00"])")), "\xf0\x9f\x98\x80");
     // The highest pair, U+10FFFF, ends in DFFF.
@@ -323,9 +341,15 @@ TEST(JsonReader, RepeatedKeyKeepsTheLaterValue) {
     std::string big = "{";
     for (int i = 0; i < 100; ++i)
         big += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
-    big += R"("k7":"late","k99":[]})";
+    big += R"("k7":"late","k99":[])";
+    // Keys that agree in length and in their first and last eight bytes.
+    for (char c = 'a'; c <= 'j'; ++c)
+        big += std::string(",\"prefix__") + c + "__suffix\":\"" + c + "\"";
+    big += R"(,"prefix__c__suffix":"again"})";
     const Parsed large = parsed(big);
-    EXPECT_EQ(large->members().size(), 100u);
+    EXPECT_EQ(large->members().size(), 110u);
+    EXPECT_EQ(*large->find("prefix__c__suffix")->asString(), "again");
+    EXPECT_EQ(*large->find("prefix__d__suffix")->asString(), "d");
     EXPECT_EQ(*large->find("k7")->asString(), "late");
     EXPECT_TRUE(large->find("k99")->isArray());
     EXPECT_EQ(large->find("k98")->asNumber()->text(), "98");

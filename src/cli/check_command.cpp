@@ -1,0 +1,41 @@
+#include "cli/command_registry.h"
+#include "cli/command_support.h"
+#include "document/plan_file.h"
+#include "model/store.h"
+
+#include <cstdio>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace mapolt;
+
+constexpr std::string_view kName = "check";
+
+// Prints "ok" for a readable plan file; otherwise the codec's error with every error it
+// wraps, outermost first, and where reading stopped, then fails.
+int check(std::span<const std::string_view> arguments) {
+    const cli::Arguments args = cli::parseArguments(arguments, {}, 1);
+    if (!args.problem.empty())
+        return cli::fail(kName, args.problem + " (usage: check FILE)");
+    Store store;
+    const PlanReadResult result = readPlanFile(std::filesystem::path(args.positional[0]), store);
+    if (result) {
+        std::printf("ok\n");
+        return 0;
+    }
+    if (result.codecError) {
+        for (const JsonError* e : result.codecError->chain())
+            std::printf("%s\n", e->message().c_str());
+        std::printf("at byte %zu\n", result.codecError->offset());
+    } else {
+        std::printf("%s\n", result.message.c_str());
+    }
+    return cli::fail(kName, result.message);
+}
+
+const cli::CommandRegistration registration{{std::string(kName), "check FILE", check}};
+
+} // namespace

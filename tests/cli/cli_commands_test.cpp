@@ -1,0 +1,234 @@
+#include "appearance/preset_styles.h"
+#include "document/kestil_planner_document.h"
+#include "interchange/medium_date.h"
+#include "model/entities.h"
+#include "model/preferences.h"
+#include "support/temp_folder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace mapolt {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using Folder = testing::TempFolder;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built mapolt-cli with `arguments`, collecting its output in files.
+struct CliTest : ::testing::Test {
+    Folder folder;
+    MemoryPreferences preferences;
+
+    CliRun cli(const std::vector<std::string>& arguments) {
+        const std::string outFile = (folder / ".stdout").string();
+        const std::string errFile = (folder / ".stderr").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        std::vector<std::string> all{MAPOLT_CLI};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        CliRun run;
+        pid_t pid = 0;
+        if (posix_spawn(&pid, MAPOLT_CLI, &actions, nullptr, argv.data(), environ) == 0) {
+            int wstatus = 0;
+            ::waitpid(pid, &wstatus, 0);
+            run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        run.out = Folder::read(outFile);
+        run.err = Folder::read(errFile);
+        return run;
+    }
+
+    // A plan with a chain of three tasks, a milestone and a resource, saved to `name`.
+    std::filesystem::path savedPlan(const std::string& name) {
+        KestilPlannerDocument doc(preferences);
+        Store& s = doc.store();
+        doc.project()->set(&Project::name, std::string("Garage"));
+        doc.project()->set(&Project::startDate, civil::fromYmd(2026, 3, 2));
+        ATask* previous = nullptr;
+        for (int i = 0; i < 3; ++i) {
+            ATask* t = doc.taskHelper().addEndTask(static_cast<float>(i * 2));
+            t->setName("Step " + std::to_string(i));
+            t->set(&ATask::elapsedTime, i == 2 ? 2.5f : 2.0f);
+            if (previous != nullptr) {
+                auto* link = s.insert<DepLink>();
+                link->set(&DepLink::dependTask, previous);
+                link->set(&DepLink::dependeeTask, t);
+            }
+            previous = t;
+        }
+        s.insert<MileStone>()->set(&MileStone::project, doc.project());
+        s.insert<Resource>()->setName("Ana Lima");
+        const std::filesystem::path file = folder / name;
+        std::string error;
+        EXPECT_TRUE(doc.writeToURL(file, error)) << error;
+        return file;
+    }
+
+    std::unique_ptr<KestilPlannerDocument> open(const std::filesystem::path& file) {
+        PlanReadResult result;
+        return KestilPlannerDocument::initWithContentsOfURL(file, preferences, result);
+    }
+
+    static std::size_t lines(const std::string& text) {
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+};
+
+TEST_F(CliTest, NewWritesAnEmptyPlanDatedTodayWithTheChosenPreset) {
+    const std::filesystem::path file = folder / "new.json";
+    const CliRun run = cli({"new", file.string(), "--style", "school"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto doc = open(file);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->store().count(Entity::ATask), 0u);
+    EXPECT_EQ(doc->project()->startDate(), civil::localMidnight(civil::now()));
+
+    KestilPlannerDocument school(preferences);
+    ASSERT_TRUE(applyPresetStyle(*school.project(), *presetForResource("school")));
+    KestilPlannerDocument clean(preferences);
+    ASSERT_TRUE(applyPresetStyle(*clean.project(), *presetForResource("clean")));
+    const auto background = [](KestilPlannerDocument& d) {
+        const Colour* c = d.styleObject()->colours()->background();
+        return std::vector<float>{c->red(), c->green(), c->blue()};
+    };
+    EXPECT_EQ(background(*doc), background(school));
+    EXPECT_NE(background(*doc), background(clean));
+}
+
+TEST_F(CliTest, NewRefusesAnUnknownStyleAndNeverReplacesAFile) {
+    const std::filesystem::path file = folder / "plan.json";
+    CliRun run = cli({"new", file.string(), "--style", "Gothic"});
+    EXPECT_NE(run.status, 0);
+    EXPECT_THAT(run.err, HasSubstr("Gothic"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    Folder::write(file, "precious");
+    run = cli({"new", file.string()});
+    EXPECT_NE(run.status, 0);
+    EXPECT_THAT(run.err, HasSubstr(file.string()));
+    EXPECT_THAT(run.err, HasSubstr("already exists"));
+    EXPECT_EQ(lines(run.err), 1u);
+    EXPECT_EQ(Folder::read(file), "precious");
+}
+
+TEST_F(CliTest, InfoCountsTheRecordsAndGivesTheProjectEnd) {
+    const CliRun run = cli({"info", savedPlan("garage.json").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("name: Garage\n"));
+    EXPECT_THAT(run.out, HasSubstr("start: Mar 2, 2026\n"));
+    EXPECT_THAT(run.out, HasSubstr("tasks: 3\n"));
+    EXPECT_THAT(run.out, HasSubstr("links: 2\n"));
+    EXPECT_THAT(run.out, HasSubstr("resources: 1\n"));
+    EXPECT_THAT(run.out, HasSubstr("milestones: 1\n"));
+    // The resource's own calendar; the base calendar is made on first use only.
+    EXPECT_THAT(run.out, HasSubstr("calendars: 0\n"));
+    // The last task runs from day 4 for 2.5 days: its work ends on day 6, across the
+    // clock change of Sunday 8 March.
+    EXPECT_THAT(run.out, HasSubstr("end: day 6.5, finishing Mar 8, 2026\n"));
+}
+
+TEST_F(CliTest, CheckSaysOkOrGivesTheWholeErrorChainAndTheOffset) {
+    CliRun run = cli({"check", savedPlan("good.json").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "ok\n");
+
+    const std::filesystem::path bad = folder / "bad.json";
+    Folder::write(bad, R"({"ATask":[1,2,]})");
+    run = cli({"check", bad.string()});
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.out, "Object value expected for key: ATask\n"
+                       "Trailing comma disallowed in array\n"
+                       "at byte 14\n");
+    EXPECT_THAT(run.err, StartsWith("mapolt-cli check: "));
+    EXPECT_THAT(run.err, HasSubstr(bad.string()));
+    EXPECT_EQ(lines(run.err), 1u);
+}
+
+TEST_F(CliTest, CheckRefusesAFileWithoutAProject) {
+    const std::filesystem::path style = folder / "look.zqstyle";
+    Folder::write(style, *readPresetText(*presetForResource("Autumn")));
+    const CliRun run = cli({"check", style.string()});
+    EXPECT_NE(run.status, 0);
+    EXPECT_THAT(run.out, HasSubstr("holds no project"));
+    EXPECT_THAT(run.err, HasSubstr(style.string()));
+}
+
+TEST_F(CliTest, NormalizeWritesThePlanBackAsThisProgramWritesIt) {
+    const std::filesystem::path in = savedPlan("in.json");
+    const std::string compact = Folder::read(in);
+    // Line breaks and indents between the tokens, none inside strings (dates hold commas).
+    std::string spaced;
+    bool inString = false;
+    bool escaped = false;
+    for (char c : compact) {
+        spaced += c;
+        if (inString) {
+            inString = escaped || c != '"';
+            escaped = !escaped && c == '\\';
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == ',' || c == '{') {
+            spaced += "\n  ";
+        }
+    }
+    Folder::write(in, spaced);
+    const std::filesystem::path out = folder / "out.json";
+    const CliRun run = cli({"normalize", in.string(), out.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Folder::read(out), compact);
+    EXPECT_EQ(Folder::read(in), spaced);
+}
+
+TEST_F(CliTest, FailuresNameTheFileAndLeaveTheOutputAlone) {
+    const std::filesystem::path missing = folder / "missing.json";
+    const std::filesystem::path out = folder / "out.json";
+    Folder::write(out, "keep me");
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"info", missing.string()},
+          std::vector<std::string>{"normalize", missing.string(), out.string()}}) {
+        const CliRun run = cli(command);
+        EXPECT_NE(run.status, 0) << command[0];
+        EXPECT_THAT(run.err, HasSubstr(missing.string())) << command[0];
+        EXPECT_THAT(run.err, HasSubstr("No such file or directory")) << command[0];
+        EXPECT_EQ(lines(run.err), 1u) << command[0];
+    }
+    EXPECT_EQ(Folder::read(out), "keep me");
+
+    const std::filesystem::path into = folder / "no-such-folder" / "out.json";
+    const CliRun run = cli({"normalize", savedPlan("in.json").string(), into.string()});
+    EXPECT_NE(run.status, 0);
+    EXPECT_THAT(run.err, HasSubstr(into.string()));
+
+    const CliRun wrong = cli({"info"});
+    EXPECT_NE(wrong.status, 0);
+    EXPECT_THAT(wrong.err, HasSubstr("usage: info FILE"));
+}
+
+} // namespace
+} // namespace mapolt
