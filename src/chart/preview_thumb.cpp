@@ -89,7 +89,8 @@ void PreviewThumb::draw(QPainter& painter, const QString& displayName) const {
     const bool rounded = s.flag(&Style::barRounded);
     const bool gradient = s.flag(&Style::taskGradient);
     for (const ThumbBar& bar : kBars) {
-        const QColor colour = s.colour(bar.summary ? ColourSlot::SuperTask : ColourSlot::Task, none);
+        const QColor colour =
+            s.colour(bar.summary ? ColourSlot::SuperTask : ColourSlot::Task, none);
         const QRectF r(bar.x, bar.y, bar.width, kBarHeight);
         QPainterPath path;
         if (rounded)

@@ -185,9 +185,8 @@ void ProjectPrintView::drawRectRegion(QPainter& painter, const QRectF& page) {
 
     // Whole rows only: the page's height less its band, less the pixel kept for the frame.
     const int firstRow = std::max(0, static_cast<int>(y / g.rowHeight));
-    const int lastRow =
-        std::min(static_cast<int>(std::floor((y + h + 1.0f - kBand) / g.rowHeight + 0.001f)),
-                 totalRows());
+    const int lastRow = std::min(
+        static_cast<int>(std::floor((y + h + 1.0f - kBand) / g.rowHeight + 0.001f)), totalRows());
     painter.save();
     painter.translate(shift, kBand);
     const QRectF chart(s, y, x + w - table, h - kBand);

@@ -26,9 +26,8 @@ std::string nameOf(const Resource* r) {
 } // namespace
 
 std::vector<Resource*> RUsageView::resourceRows() const {
-    return context_->store().fetch<Resource>({}, [](const Resource& a, const Resource& b) {
-        return a.name() < b.name();
-    });
+    return context_->store().fetch<Resource>(
+        {}, [](const Resource& a, const Resource& b) { return a.name() < b.name(); });
 }
 
 QSizeF RUsageView::calcSize(const QSizeF& visible) const {
@@ -119,9 +118,9 @@ void RUsageView::drawResorceUsed(QPainter& painter, float day, int row, float pe
 }
 
 void RUsageView::drawAntihghlight(QPainter& painter, const QRectF& rect, int row) {
-    painter.fillRect(QRectF(rect.x(), kRowHeight * static_cast<float>(row), rect.width(),
-                            kRowHeight),
-                     QColor(0, 0, 0, 102));
+    painter.fillRect(
+        QRectF(rect.x(), kRowHeight * static_cast<float>(row), rect.width(), kRowHeight),
+        QColor(0, 0, 0, 102));
 }
 
 void RUsageView::drawRect(QPainter& painter, const QRectF& rect) {
@@ -163,8 +162,8 @@ void RUsageView::drawRect(QPainter& painter, const QRectF& rect) {
     float used = 0.0f;
     float available = 0.0f;
     for (const AResourceUsage* u : usage) {
-        if (head != nullptr && (u->daysFromStart() != head->daysFromStart() ||
-                                u->resource() != head->resource())) {
+        if (head != nullptr &&
+            (u->daysFromStart() != head->daysFromStart() || u->resource() != head->resource())) {
             flush(head, used, available);
             head = nullptr;
         }
