@@ -212,6 +212,11 @@ void buildHouseBuild(Store& store) {
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         if ((*it)->subTasks.empty())
             continue;
+        // The roll-up takes span, work and completion; the start is the earliest subtask's.
+        float first = (*(*it)->subTasks.begin())->daysFromStart();
+        for (const ATask* sub : (*it)->subTasks)
+            first = std::min(first, sub->daysFromStart());
+        (*it)->set(&ATask::daysFromStart, first);
         (*it)->set(&ATask::adjustElapsed, true);
         (*it)->set(&ATask::invalid, true);
         engine.calcDaysForTask(*it);
