@@ -126,9 +126,8 @@ TEST_F(GridTest, TodayBeforeTheStartCountsWholeDaysOnly) {
 TEST_F(GridTest, RowLinesEveryRowHeightFromTheRect) {
     setColour(ColourSlot::Horizontal, kStart);
     style()->set(&Style::horizLines, true);
-    const QImage image = paint(40, 80, [&](QPainter& p) {
-        view().drawGridLines(p, QRectF(0, 0, 40, 80));
-    });
+    const QImage image =
+        paint(40, 80, [&](QPainter& p) { view().drawGridLines(p, QRectF(0, 0, 40, 80)); });
     for (int y : {0, 19, 38, 57, 76})
         EXPECT_EQ(pixel(image, 5, y), kStart) << y;
     EXPECT_EQ(pixel(image, 5, 10), kWhite);
@@ -161,8 +160,7 @@ TEST_F(LinkTest, WarningMarkOnlyOnOverlappingLinksThatAreNotBeingDragged) {
     EXPECT_FALSE(view().relationShape(0, 1, 3.0f, 3.0f, false).warns);
 
     const auto draw = [&](bool temp) {
-        return paint(200, 60,
-                     [&](QPainter& p) { view().drawRelation(p, 0, 1, 5.0f, 3.0f, temp); });
+        return paint(200, 60, [&](QPainter& p) { view().drawRelation(p, 0, 1, 5.0f, 3.0f, temp); });
     };
     // The mark's top left is at the predecessor's end, one below its bar top.
     const QColor yellow(0xFF, 0xD0, 0x00);
@@ -195,8 +193,8 @@ TEST_F(LinkTest, LinksIntoAndOutOfCollapsedSummariesUseTheSummaryRow) {
 
     // The arrow points at the summary's row but at the hidden task's own start.
     setGeometry(18.0f, 0.0f);
-    const LinkShape shape = view().relationShape(in.fromRow, in.toRow, 2.0f,
-                                                 context().schedule().calcOffset(c), false);
+    const LinkShape shape =
+        view().relationShape(in.fromRow, in.toRow, 2.0f, context().schedule().calcOffset(c), false);
     EXPECT_EQ(shape.arrowHead.at(0), QPointF(2 * 18 + 7, 19 + 4));
 }
 

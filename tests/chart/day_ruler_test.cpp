@@ -113,8 +113,8 @@ TEST_F(DayRulerTest, WalkCoversFourteenColumnsLeftOfTheVisibleArea) {
     ASSERT_FALSE(days.empty());
     EXPECT_EQ(days.front().column, 86);
     // From the visible left edge: column 100 starts at x 0.
-    const auto c100 = std::find_if(days.begin(), days.end(),
-                                   [](const RulerMark& m) { return m.column == 100; });
+    const auto c100 =
+        std::find_if(days.begin(), days.end(), [](const RulerMark& m) { return m.column == 100; });
     EXPECT_FLOAT_EQ(c100->labelX, 5.0f);
     EXPECT_LE(days.back().column, 100 + 20 + 7);
     // Printing starts at column -14 of the span.

@@ -46,8 +46,7 @@ TEST(PreviewViewTest, ThumbnailsDrawTheirPresetsBarColours) {
         const int y = 252 - (50 + 98 + 3);
         const QColor expected = blendedTowardsWhite(s.colour(ColourSlot::Task), 0.5f);
         const QColor got(image.pixel(x, y));
-        EXPECT_LE(std::abs(got.red() - expected.red()) + std::abs(got.blue() - expected.blue()),
-                  2)
+        EXPECT_LE(std::abs(got.red() - expected.red()) + std::abs(got.blue() - expected.blue()), 2)
             << presetStyles()[i].displayName;
     }
     // The chosen one is outlined in blue at the left of the first thumbnail.

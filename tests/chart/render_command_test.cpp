@@ -19,7 +19,8 @@
 namespace mapolt {
 namespace {
 
-const std::filesystem::path kExample = std::filesystem::path(MAPOLT_EXAMPLES_DIR) / "house-build.mapolt";
+const std::filesystem::path kExample =
+    std::filesystem::path(MAPOLT_EXAMPLES_DIR) / "house-build.mapolt";
 
 struct CommandRun {
     int status;
@@ -123,7 +124,7 @@ TEST(RenderCommandTest, RowsAndDayWidthChooseThePicture) {
     testing::TempFolder folder;
     const std::filesystem::path png = folder / "part.png";
     const CommandRun r = run(cli("\"" + kExample.string() + "\" --png \"" + png.string() +
-                          "\" --rows 2:11 --day-width 9 --mono"));
+                                 "\" --rows 2:11 --day-width 9 --mono"));
     ASSERT_EQ(r.status, 0) << r.output;
     const QImage image(QString::fromStdString(png.string()));
     EXPECT_EQ(image.height(), 30 + 20 * 10);
@@ -137,7 +138,7 @@ TEST(RenderCommandTest, ExampleToPdfOpensInPdftoppm) {
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(readFile(pdf).substr(0, 5), "%PDF-");
     const CommandRun ppm = run("pdftoppm -r 30 -f 1 -l 1 -png \"" + pdf.string() + "\" \"" +
-                        (folder / "page").string() + "\"");
+                               (folder / "page").string() + "\"");
     ASSERT_EQ(ppm.status, 0) << ppm.output;
     bool page = false;
     for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
@@ -148,7 +149,8 @@ TEST(RenderCommandTest, ExampleToPdfOpensInPdftoppm) {
 TEST(RenderCommandTest, BadInputNamesTheFileAndTheReason) {
     testing::TempFolder folder;
     const std::filesystem::path missing = folder / "missing.mapolt";
-    CommandRun r = run(cli("\"" + missing.string() + "\" --png \"" + (folder / "x.png").string() + "\""));
+    CommandRun r =
+        run(cli("\"" + missing.string() + "\" --png \"" + (folder / "x.png").string() + "\""));
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("missing.mapolt"), std::string::npos) << r.output;
     EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
