@@ -100,6 +100,46 @@ TEST_F(PrintViewTest, HiddenTableLeavesOnlyTheFrame) {
     EXPECT_NE(pixel(image, 20, 5), QColor(255, 255, 255));
 }
 
+TEST_F(PrintViewTest, MonoPagesUseTheGreysAndBlackBars) {
+    task("Only", 1, 4);
+    project()->set(&Project::dividerPosition, 300.5f);
+    style()->set(&Style::vertLines, true);
+    style()->set(&Style::nonWorking, false);
+    style()->taskLabels()->set(&StyleElement::position, 0);
+    setColour(ColourSlot::Vertical, QColor(10, 200, 10));
+    refresh();
+    setGeometry(18.0f, 0.0f);
+    print.setMono(true);
+    print.calcPrinterSize();
+    const QRectF page = print.rectForPage(1);
+    const auto draw = [&] {
+        return paint(static_cast<int>(page.width()) + 1, 80,
+                     [&](QPainter& p) { print.drawRectRegion(p, page); });
+    };
+    // The table is 300 wide: the day line of column 3 at 300 + 54, the bar from 300 + 18,
+    // black and so filled half-way to white.
+    QImage image = draw();
+    EXPECT_EQ(pixel(image, 354, 60), greyColour(0.93f));
+    EXPECT_EQ(pixel(image, 340, 30 + 10), greyColour(0.5f));
+    print.setMono(false);
+    image = draw();
+    EXPECT_EQ(pixel(image, 354, 60), QColor(10, 200, 10));
+    EXPECT_EQ(pixel(image, 340, 30 + 10).rgb(), qRgb(255, 191, 128));
+}
+
+TEST_F(PrintViewTest, PreviewLaysSheetsOnGrey) {
+    hundredTasks();
+    print.setScreenScale(0.5);
+    const QSizeF size = print.calcSize();
+    EXPECT_EQ(size, QSizeF(2 * 595 * 0.5, 3 * 842 * 0.5));
+    const QImage image = paint(static_cast<int>(size.width()), static_cast<int>(size.height()),
+                               [&](QPainter& p) { print.drawPreview(p, QRectF(0, 0, 2000, 3000)); });
+    // Inside the second sheet's margin, white; the gap between sheets, grey.
+    EXPECT_EQ(pixel(image, 300 + 10, 10), QColor(255, 255, 255));
+    EXPECT_EQ(pixel(image, 297, 10), greyColour(0.5f));
+    EXPECT_EQ(pixel(image, 100, 420), greyColour(0.5f));
+}
+
 TEST_F(PrintViewTest, NumberFormats) {
     EXPECT_EQ(formatHours(1234.5), "1,234.50");
     EXPECT_EQ(formatHours(0.5), ".50");
