@@ -1,10 +1,13 @@
 #pragma once
 
+#include "model/invalid_task.h"
+
 #include <vector>
 
 namespace mapolt {
 
 class ATask;
+class Store;
 
 // The scheduling engine's operations that outline edits trigger; the engine implements it.
 class OutlineEngine {
@@ -17,6 +20,18 @@ class OutlineEngine {
     virtual void moveSubtasksForTask(ATask* task) = 0;
     virtual void calcDepsFor(ATask* task) = 0;
     virtual void moveSupertaskForTask(ATask* task) = 0;
+};
+
+// Everything an editing command asks of the engine: durations both ways, invalidation, and
+// the queue of changes whose run places the dependent tasks.
+class ScheduleEngine : public OutlineEngine {
+  public:
+    virtual float calcOffset(const ATask* task) const = 0;
+    virtual float invDaysForTaskCalc(ATask* task, float period, float start) = 0;
+    virtual void invalidateTask(ATask* task, bool andChildren) = 0;
+    virtual void addInvalidTask(InvalidTask record) = 0;
+    virtual void recalcFromInvalids() = 0;
+    virtual void recalcAllSupers(Store& context) = 0;
 };
 
 // Dependency-link edits that outline operations need; the link service implements it.

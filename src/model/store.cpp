@@ -21,7 +21,10 @@ RecordSet& toMany(Record& r, std::size_t rel) {
 
 } // namespace
 
-Store::Store() : undo_(*this) {}
+Store::Store()
+    : taskInvalidAttribute_(
+          static_cast<std::size_t>(schemaOf(Entity::ATask).attributeIndex("invalid"))),
+      undo_(*this) {}
 Store::~Store() = default;
 
 Record* Store::insert(Entity e) {
@@ -126,7 +129,12 @@ Record* Store::recordForIdentity(std::string_view id) const {
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), serial);
     if (ec != std::errc{} || end != digits.data() + digits.size())
         return nullptr;
-    const auto& list = records_[static_cast<std::size_t>(s->entity)];
+    return liveRecord(s->entity, serial);
+}
+
+// Records are appended in serial order and purging keeps that order.
+Record* Store::liveRecord(Entity e, std::uint64_t serial) const {
+    const auto& list = records_[static_cast<std::size_t>(e)];
     const auto it = std::lower_bound(
         list.begin(), list.end(), serial,
         [](const std::unique_ptr<Record>& r, std::uint64_t v) { return r->serial() < v; });
@@ -187,7 +195,10 @@ void Store::noteUpdated(Record& r) {
 }
 
 void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
-    touch(r.entity());
+    if (r.entity() == Entity::ATask && attr == taskInvalidAttribute_)
+        ++revisions_[static_cast<std::size_t>(Entity::ATask)];
+    else
+        touch(r.entity());
     undo_.record(AttributeChange{&r, attr, std::move(before), r.schema().attributes[attr].read(r)});
     notify(r, attr);
 }

@@ -60,6 +60,11 @@ class Store {
     // Grows on every change to a record of the entity (insertion, deletion, undo, any write,
     // silent ones included), so derived indexes know when to rebuild.
     std::uint64_t revision(Entity e) const { return revisions_[static_cast<std::size_t>(e)]; }
+    // Grows on every change like `revision`, in every entity, except writes of the tasks'
+    // `invalid` flag, which only marks a cached duration.
+    std::uint64_t valueRevision() const { return valueRevision_; }
+    // The live record of the entity with that serial, or null.
+    Record* liveRecord(Entity e, std::uint64_t serial) const;
 
     // Attribute and relationship observation by key; called after each notifying change.
     using Observer = std::function<void(Record&, std::string_view key)>;
@@ -83,11 +88,16 @@ class Store {
     void purgeDeletedRecords();
     void notify(Record& r, std::size_t key);
     void noteUpdated(Record& r);
-    void touch(Entity e) { ++revisions_[static_cast<std::size_t>(e)]; }
+    void touch(Entity e) {
+        ++revisions_[static_cast<std::size_t>(e)];
+        ++valueRevision_;
+    }
 
     std::array<std::vector<std::unique_ptr<Record>>, kEntityCount> records_;
     std::array<std::size_t, kEntityCount> liveCount_{};
     std::array<std::uint64_t, kEntityCount> revisions_{};
+    std::uint64_t valueRevision_ = 0;
+    std::size_t taskInvalidAttribute_;
     std::uint64_t nextSerial_ = 1;
     UndoManager undo_;
 

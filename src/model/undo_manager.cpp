@@ -12,10 +12,15 @@ void UndoManager::record(UndoStep step) {
 }
 
 void UndoManager::closeGroup() {
-    if (open_.empty())
+    if (open_.empty() || commandDepth_ > 0)
         return;
     undoStack_.push_back(std::move(open_));
     open_.clear();
+}
+
+void UndoManager::endCommandGroup() {
+    if (commandDepth_ > 0 && --commandDepth_ == 0)
+        closeGroup();
 }
 
 void UndoManager::undo() {

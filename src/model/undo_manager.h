@@ -65,6 +65,10 @@ class UndoManager {
 
     void record(UndoStep step);
     void closeGroup();
+    // A command that flushes between its steps still undoes as one: while a command group
+    // is open, flushes leave the group open; the outermost end closes it.
+    void beginCommandGroup() { ++commandDepth_; }
+    void endCommandGroup();
 
   private:
     using Group = std::vector<UndoStep>;
@@ -74,6 +78,7 @@ class UndoManager {
     std::vector<Group> redoStack_;
     Group open_;
     int disabled_ = 0;
+    int commandDepth_ = 0;
     bool replaying_ = false;
     std::function<void()> afterUndoRedo_;
 };
@@ -90,6 +95,17 @@ class UndoRegistrationPause {
 
   private:
     UndoManager& manager_;
+};
+
+class UndoCommandGroup {
+  public:
+    explicit UndoCommandGroup(UndoManager& undo) : undo_(undo) { undo_.beginCommandGroup(); }
+    ~UndoCommandGroup() { undo_.endCommandGroup(); }
+    UndoCommandGroup(const UndoCommandGroup&) = delete;
+    UndoCommandGroup& operator=(const UndoCommandGroup&) = delete;
+
+  private:
+    UndoManager& undo_;
 };
 
 } // namespace mapolt

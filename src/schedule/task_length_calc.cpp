@@ -4,6 +4,7 @@
 #include "model/notification_center.h"
 #include "model/store.h"
 #include "schedule/calandar_access.h"
+#include "schedule/propagator.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,7 +40,10 @@ bool needsRollUp(ATask* task) {
 } // namespace
 
 TaskLengthCalc::TaskLengthCalc(Store& context, CalandarAccess& calandarAccess)
-    : context_(context), calandarAccess_(&calandarAccess) {}
+    : context_(context), calandarAccess_(&calandarAccess),
+      propagator_(std::make_unique<Propagator>(context, *this)) {}
+
+TaskLengthCalc::~TaskLengthCalc() = default;
 
 Project* TaskLengthCalc::project() {
     if (project_ == nullptr)

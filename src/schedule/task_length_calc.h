@@ -1,7 +1,9 @@
 #pragma once
 
+#include "model/outline_engine.h"
 #include "schedule/day_clock.h"
 
+#include <memory>
 #include <vector>
 
 namespace mapolt {
@@ -11,30 +13,50 @@ class ATask;
 class ATaskResource;
 class CalandarAccess;
 class Project;
+class Propagator;
 class Store;
 
 // Turns a task's work into its elapsed days along the working calendars, and back, and keeps
 // the per-day usage records of its assignments. Durations are recomputed lazily: edits mark
 // tasks invalid and the first reader recomputes them.
-class TaskLengthCalc {
+class TaskLengthCalc final : public ScheduleEngine {
   public:
     // A walk that finds no working hours stops after a hundred years of calendar days.
     static constexpr int kMaxWalkDays = 36'525;
 
     TaskLengthCalc(Store& context, CalandarAccess& calandarAccess);
+    ~TaskLengthCalc() override;
 
     CalandarAccess& calandarAccess() const { return *calandarAccess_; }
     void setCA(CalandarAccess& calandarAccess) { calandarAccess_ = &calandarAccess; }
 
-    float calcOffset(const ATask* task) const;
-    float calcDaysForTask(ATask* task);
+    float calcOffset(const ATask* task) const override;
+    float calcDaysForTask(ATask* task) override;
     float calcDaysForTaskResource(ATask* task);
     float checkHoliday(float day, ATaskResource* res, float fractionOfDay);
     AResourceUsage* checkHolidayResource(float day, ATaskResource* res, float fractionOfDay);
-    float invDaysForTaskCalc(ATask* task, float period, float start);
+    float invDaysForTaskCalc(ATask* task, float period, float start) override;
     float invCalcDaysForTaskResource(ATask* task, float period, float start);
 
     Project* project();
+
+    // Placing dependent tasks after a change; see Propagator.
+    void addInvalidTask(InvalidTask record) override;
+    void recalcFromInvalids() override;
+    void invalidateTask(ATask* task, bool andChildren) override;
+    void invalidateProject(Store& context);
+    void recalcAllSupers(Store& context) override;
+    void calcDepsFor(ATask* task) override;
+    void calcDepsForSub(ATask* task);
+    float dependeeDist(ATask* successor, ATask* exclude) const;
+    void moveSubtasksForTask(ATask* task) override;
+    void moveSupertaskForTask(ATask* task) override;
+    void recalcSuper(ATask* task);
+    void bumpSuper(ATask* task, float bumpAmount) override;
+    void invalidDeps(const InvalidTask& record, float bumpAmount);
+    bool checkSuperTaskDeps(ATask* successor, ATask* doesNotHave) const;
+    bool checkSubsOnStack(ATask* task) const;
+    bool taskIsOnStack(ATask* task) const;
 
   private:
     struct UsageDay {
@@ -55,6 +77,7 @@ class TaskLengthCalc {
     Project* project_ = nullptr;
     DayClock clock_;
     std::vector<std::vector<UsageDay>> scratch_;
+    std::unique_ptr<Propagator> propagator_;
 };
 
 } // namespace mapolt

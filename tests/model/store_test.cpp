@@ -183,3 +183,38 @@ TEST(SchemaTest, EveryEntityHasItsTableAndInverses) {
 
 } // namespace
 } // namespace mapolt
+
+namespace mapolt {
+namespace {
+
+TEST(UndoCommandGroupTest, FlushesInsideACommandUndoAsOne) {
+    Store store;
+    auto* t = store.insert<ATask>();
+    store.flushPendingChanges();
+    {
+        UndoCommandGroup command(store.undoManager());
+        t->set(&ATask::daysFromStart, 3.0f);
+        store.flushPendingChanges();
+        t->set(&ATask::hours, 16.0f);
+        store.flushPendingChanges();
+    }
+    store.undoManager().undo();
+    EXPECT_FALSE(t->daysFromStart.optional().has_value());
+    EXPECT_FALSE(t->hours.optional().has_value());
+}
+
+TEST(StoreValueRevisionTest, CacheFlagWritesDoNotCountAsValueChanges) {
+    Store store;
+    auto* t = store.insert<ATask>();
+    const auto before = store.valueRevision();
+    t->set(&ATask::invalid, true);
+    EXPECT_EQ(store.valueRevision(), before);
+    t->set(&ATask::daysFromStart, 1.0f);
+    EXPECT_GT(store.valueRevision(), before);
+    EXPECT_EQ(store.liveRecord(Entity::ATask, t->serial()), t);
+    store.deleteRecord(t);
+    EXPECT_EQ(store.liveRecord(Entity::ATask, t->serial()), nullptr);
+}
+
+} // namespace
+} // namespace mapolt

@@ -1,0 +1,176 @@
+#include "schedule/dependency_links.h"
+
+#include "model/entities.h"
+#include "model/notification_center.h"
+#include "model/preferences.h"
+#include "model/store.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace mapolt {
+
+DependencyLinks::DependencyLinks(Store& context, const Preferences& preferences,
+                                 ScheduleEngine& engine)
+    : context_(context), preferences_(preferences), engine_(engine) {}
+
+int DependencyLinks::makeDepenantFrom(ATask* predecessor, ATask* successor) {
+    if (successor == nullptr || predecessor == nullptr) {
+        context_.flushPendingChanges();
+        return kLinked;
+    }
+    if (predecessor == successor || cyclicCheck(predecessor, successor))
+        return kCyclic;
+    for (DepLink* l : predecessor->dependTasks())
+        if (l->dependeeTask() == successor) {
+            context_.flushPendingChanges();
+            return kLinked;
+        }
+
+    UndoCommandGroup command(context_.undoManager());
+    auto* link = context_.insert<DepLink>();
+    link->set(&DepLink::sticky, preferences_.boolForKey(kDepsSticky));
+    link->set(&DepLink::dependeeTask, successor);
+    predecessor->addTo(&ATask::dependTasks, link);
+
+    // Lags are re-based so that every incoming link ends at the latest predecessor's end.
+    const auto endOf = [](const ATask* t) { return t->daysFromStart() + t->elapsedTime(); };
+    const std::vector<DepLink*> incoming = successor->dependeeTasks();
+    float latest = 0.0f;
+    bool any = false;
+    for (DepLink* l : incoming)
+        if (const ATask* p = l->dependTask(); p != nullptr) {
+            latest = any ? std::max(latest, endOf(p)) : endOf(p);
+            any = true;
+        }
+    for (DepLink* l : incoming)
+        if (const ATask* p = l->dependTask(); p != nullptr && endOf(p) < latest)
+            l->set(&DepLink::daysBetween, static_cast<double>(latest - endOf(p)));
+
+    engine_.calcDepsFor(predecessor);
+    context_.flushPendingChanges();
+    return kLinked;
+}
+
+bool DependencyLinks::hasAsParent(const ATask* a, const ATask* to) {
+    for (const ATask* t = to != nullptr ? to->superTask() : nullptr; t != nullptr;
+         t = t->superTask())
+        if (t == a)
+            return true;
+    return false;
+}
+
+bool DependencyLinks::cyclicCheck(ATask* predecessor, ATask* connectingTask) {
+    if (hasAsParent(predecessor, connectingTask))
+        return true;
+    bool r = cyclicCheckTarjan(predecessor, connectingTask);
+    for (ATask* a = connectingTask->superTask();
+         a != nullptr && a != predecessor->superTask() && !r; a = a->superTask())
+        r = cyclicCheckTarjan(predecessor, a);
+    return r || leadsIntoSubtree(connectingTask, predecessor);
+}
+
+// A summary takes its dates from its subtasks, so a link from a summary to a task that leads
+// into the summary's own subtree would make the summary follow itself; the placement would
+// never settle. Such a link is refused like a cycle.
+bool DependencyLinks::leadsIntoSubtree(ATask* from, const ATask* summary) const {
+    if (summary->subTasks.empty())
+        return false;
+    std::vector<ATask*> pending{from};
+    std::unordered_set<const ATask*> seen{from};
+    while (!pending.empty()) {
+        ATask* t = pending.back();
+        pending.pop_back();
+        if (hasAsParent(summary, t))
+            return true;
+        for (ATask* next : edgesOf(t, nullptr))
+            if (seen.insert(next).second)
+                pending.push_back(next);
+    }
+    return false;
+}
+
+std::vector<ATask*> DependencyLinks::edgesOf(ATask* task, ATask* extra) const {
+    std::vector<ATask*> edges;
+    if (extra != nullptr)
+        edges.push_back(extra);
+    for (ATask* sub : task->subTasks())
+        edges.push_back(sub);
+    for (DepLink* l : task->dependTasks())
+        if (l->dependeeTask() != nullptr)
+            edges.push_back(l->dependeeTask());
+    return edges;
+}
+
+// Tarjan's search from the start task, with its own stack so a long chain cannot overflow
+// the call stack. A task whose component was already popped is not explored again: it cannot
+// reach a task still on the stack, so a fresh visit could not lower any lowlink.
+bool DependencyLinks::cyclicCheckTarjan(ATask* start, ATask* connectingTask) {
+    std::unordered_map<const ATask*, int> indexOf;
+    std::unordered_set<const ATask*> onStack;
+    std::vector<ATask*> cycleStack;
+    std::vector<TarjanTask> calls;
+    int index = 0;
+    const auto visit = [&](ATask* t, ATask* extra) {
+        indexOf[t] = index;
+        calls.push_back(TarjanTask{t, index, index, 0, edgesOf(t, extra)});
+        ++index;
+        cycleStack.push_back(t);
+        onStack.insert(t);
+    };
+    visit(start, connectingTask);
+    while (true) {
+        TarjanTask& v = calls.back();
+        if (v.nextEdge < v.edges.size()) {
+            ATask* w = v.edges[v.nextEdge++];
+            if (onStack.contains(w))
+                v.lowlink = std::min(v.lowlink, indexOf[w]);
+            else if (!indexOf.contains(w))
+                visit(w, nullptr);
+            continue;
+        }
+        const TarjanTask done = std::move(calls.back());
+        calls.pop_back();
+        if (done.lowlink == done.index) {
+            std::size_t popped = 0;
+            while (!cycleStack.empty()) {
+                ATask* t = cycleStack.back();
+                cycleStack.pop_back();
+                onStack.erase(t);
+                ++popped;
+                if (t == done.task)
+                    break;
+            }
+            if (calls.empty())
+                return popped >= 2;
+        } else if (calls.empty()) {
+            return false;
+        }
+        calls.back().lowlink = std::min(calls.back().lowlink, done.lowlink);
+    }
+}
+
+void DependencyLinks::fixDependacies(const std::vector<ATask*>& tasks) {
+    const auto related = [](const ATask* a, const ATask* b) {
+        return b != nullptr && (hasAsParent(a, b) || hasAsParent(b, a));
+    };
+    for (ATask* t : tasks) {
+        for (DepLink* l : t->dependTasks())
+            if (related(t, l->dependeeTask()))
+                context_.deleteRecord(l);
+        for (DepLink* l : t->dependeeTasks())
+            if (related(t, l->dependTask()))
+                context_.deleteRecord(l);
+    }
+}
+
+void DependencyLinks::removeLink(DepLink* link) {
+    if (link == nullptr)
+        return;
+    context_.deleteRecord(link);
+    context_.flushPendingChanges();
+    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+}
+
+} // namespace mapolt

@@ -1,0 +1,298 @@
+#include "schedule/propagator.h"
+
+#include "model/entities.h"
+#include "model/store.h"
+#include "schedule/task_length_calc.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace mapolt {
+
+Propagator::Propagator(Store& context, TaskLengthCalc& durations)
+    : context_(context), durations_(durations) {}
+
+void Propagator::addInvalidTask(InvalidTask record) {
+    if (record.task == nullptr)
+        return;
+    record.taskSerial = record.task->serial();
+    record.task->set(&ATask::invalid, true);
+    invalidTasks_.push_back(record);
+}
+
+void Propagator::recalcFromInvalids() {
+    while (!invalidTasks_.empty()) {
+        const InvalidTask& front = invalidTasks_.front();
+        auto* t = static_cast<ATask*>(context_.liveRecord(Entity::ATask, front.taskSerial));
+        if (t != nullptr) {
+            push(Step::MoveSupertask, t);
+            push(Step::DepsForSub, t);
+            push(Step::MoveSubtasks, t);
+            run();
+        }
+        invalidTasks_.pop_front();
+    }
+    visits_.clear();
+    context_.flushPendingChanges();
+}
+
+void Propagator::invalidateTask(ATask* task, bool andChildren) {
+    for (ATask* t = task; t != nullptr; t = t->superTask())
+        t->set(&ATask::invalid, true);
+    if (andChildren)
+        for (DepLink* l : task->dependTasks())
+            if (ATask* s = l->dependeeTask(); s != nullptr)
+                invalidateTask(s, false);
+}
+
+void Propagator::invalidateProject(Store& context) {
+    for (ATask* t : context.fetch<ATask>())
+        t->set(&ATask::invalid, true);
+}
+
+void Propagator::recalcAllSupers(Store& context) {
+    for (ATask* t : context.fetch<ATask>())
+        if (!t->subTasks.empty())
+            addInvalidTask(InvalidTask{.task = t});
+    recalcFromInvalids();
+}
+
+void Propagator::calcDepsForSub(ATask* task) {
+    push(Step::DepsForSub, task);
+    run();
+    visits_.clear();
+}
+
+void Propagator::moveSubtasksForTask(ATask* task) {
+    push(Step::MoveSubtasks, task);
+    run();
+    visits_.clear();
+}
+
+void Propagator::moveSupertaskForTask(ATask* task) {
+    push(Step::MoveSupertask, task);
+    run();
+    visits_.clear();
+}
+
+void Propagator::recalcSuper(ATask* task) {
+    push(Step::RecalcSuper, task);
+    run();
+    visits_.clear();
+}
+
+void Propagator::push(Step step, ATask* task) {
+    Frame f;
+    f.step = step;
+    f.task = task;
+    stack_.push_back(std::move(f));
+}
+
+// Runs the frames pushed since the caller's entry point until the stack is empty again.
+void Propagator::run() {
+    while (!stack_.empty()) {
+        Frame& f = stack_.back();
+        switch (f.step) {
+        case Step::DepsForSub:
+            stepDepsForSub(f);
+            break;
+        case Step::MoveSubtasks:
+            stepMoveSubtasks(f);
+            break;
+        case Step::RecalcSuper:
+            stepRecalcSuper(f);
+            break;
+        case Step::MoveSupertask: {
+            ATask* t = f.task;
+            stack_.pop_back();
+            startMoveSupertask(t);
+            break;
+        }
+        }
+    }
+}
+
+float Propagator::dependeeDist(ATask* successor, ATask* exclude) const {
+    float dist = 0.0f;
+    for (DepLink* l : successor->dependeeTasks()) {
+        const ATask* p = l->dependTask();
+        if (p != nullptr && p != exclude)
+            dist = std::max(dist, p->daysFromStart() + p->elapsedTime());
+    }
+    return dist;
+}
+
+void Propagator::stepDepsForSub(Frame& f) {
+    if (f.phase == 0) {
+        const std::uint64_t now = context_.valueRevision();
+        if (const auto it = visits_.find(f.task);
+            it != visits_.end() && it->second.start == it->second.end && it->second.start == now) {
+            stack_.pop_back();
+            return;
+        }
+        f.revisionAtStart = now;
+        invalidateTask(f.task, false);
+        f.end = durations_.calcDaysForTask(f.task) + durations_.calcOffset(f.task);
+        f.links = f.task->dependTasks();
+        f.phase = 1;
+    }
+    while (f.next < f.links.size()) {
+        DepLink* link = f.links[f.next++];
+        ATask* s = link->dependeeTask();
+        if (s == nullptr)
+            continue;
+        if (s->lockedStart()) {
+            push(Step::RecalcSuper, s);
+            return;
+        }
+        const float dist = dependeeDist(s, f.task);
+        const float candidate =
+            link->sticky() ? f.end + static_cast<float>(link->daysBetween()) : f.end;
+        if (candidate > dist)
+            s->set(&ATask::daysFromStart, candidate);
+        push(Step::RecalcSuper, s);
+        push(Step::DepsForSub, s);
+        push(Step::MoveSubtasks, s);
+        return;
+    }
+    visits_[f.task] = Visit{f.revisionAtStart, context_.valueRevision()};
+    stack_.pop_back();
+}
+
+void Propagator::stepMoveSubtasks(Frame& f) {
+    if (f.phase == 0) {
+        if (f.task->subTasks.empty()) {
+            stack_.pop_back();
+            return;
+        }
+        f.subs = f.task->subTasks();
+        f.m = std::numeric_limits<float>::max();
+        for (const ATask* u : f.subs)
+            f.m = std::min(f.m, u->daysFromStart());
+        f.end = f.task->daysFromStart();
+        f.phase = 1;
+    }
+    if (f.phase == 1) {
+        while (f.next < f.subs.size()) {
+            ATask* u = f.subs[f.next++];
+            const float moved = u->daysFromStart() - f.m + f.end;
+            invalidateTask(u, false);
+            if (!u->lockedStart())
+                u->set(&ATask::daysFromStart, moved);
+            if (!u->subTasks.empty()) {
+                push(Step::MoveSubtasks, u);
+                return;
+            }
+        }
+        f.phase = 2;
+        f.next = 0;
+    }
+    while (f.next < f.subs.size()) {
+        ATask* u = f.subs[f.next++];
+        if (u->dependeeTasks.empty()) {
+            push(Step::DepsForSub, u);
+            return;
+        }
+    }
+    stack_.pop_back();
+}
+
+// The summaries above the task take their subtasks' earliest start, innermost first; then
+// their links are placed, outermost first, and the task's own last.
+void Propagator::startMoveSupertask(ATask* task) {
+    std::vector<ATask*> chain{task};
+    for (ATask* p = task->superTask(); p != nullptr && !p->subTasks.empty(); p = p->superTask()) {
+        float m = std::numeric_limits<float>::max();
+        for (const ATask* u : p->subTasks())
+            m = std::min(m, u->daysFromStart());
+        p->set(&ATask::daysFromStart, m);
+        chain.push_back(p);
+    }
+    for (ATask* t : chain)
+        push(Step::DepsForSub, t);
+}
+
+// Rolls the summary up from its subtasks; true when its start or end moved.
+bool Propagator::rollUpSummary(ATask* p) {
+    const float oldStart = p->daysFromStart();
+    const float oldEnd = oldStart + p->elapsedTime();
+    const std::vector<ATask*> subs = p->subTasks();
+    float m = durations_.calcOffset(subs.front());
+    float x = 0.0f;
+    float work = 0.0f;
+    float comp = 0.0f;
+    for (ATask* u : subs) {
+        const float o = durations_.calcOffset(u);
+        m = std::min(m, o);
+        x = std::max(x, o + durations_.calcDaysForTask(u));
+        work += u->hours();
+        comp += u->percComp();
+    }
+    p->set(&ATask::elapsedTime, x - m);
+    p->set(&ATask::daysFromStart, m);
+    p->set(&ATask::hours, work);
+    p->set(&ATask::percComp, comp / static_cast<float>(subs.size()));
+    return p->daysFromStart() != oldStart || p->daysFromStart() + p->elapsedTime() != oldEnd;
+}
+
+void Propagator::stepRecalcSuper(Frame& f) {
+    ATask* p = f.task->superTask();
+    if (p == nullptr) {
+        stack_.pop_back();
+        return;
+    }
+    f.task = p;
+    if (rollUpSummary(p))
+        push(Step::DepsForSub, p);
+}
+
+void Propagator::bumpSuper(ATask* task, float) {
+    if (checkSubsOnStack(task))
+        return;
+    for (ATask* p = task->superTask(); p != nullptr; p = p->superTask()) {
+        const float oldEnd = p->daysFromStart() + p->elapsedTime();
+        float m = 1.0e9f;
+        for (const ATask* u : p->subTasks())
+            m = std::min(m, u->daysFromStart());
+        p->set(&ATask::daysFromStart, m);
+        p->set(&ATask::invalid, true);
+        durations_.calcDaysForTask(p);
+        invalidDeps(InvalidTask{.task = p}, p->daysFromStart() + p->elapsedTime() - oldEnd);
+    }
+}
+
+void Propagator::invalidDeps(const InvalidTask& record, float bumpAmount) {
+    for (DepLink* l : record.task->dependTasks()) {
+        ATask* s = l->dependeeTask();
+        if (s != nullptr && checkSuperTaskDeps(s, record.task))
+            addInvalidTask(InvalidTask{.task = s, .dep = l, .bumpAmountStart = bumpAmount});
+    }
+}
+
+bool Propagator::checkSuperTaskDeps(ATask* successor, ATask* doesNotHave) const {
+    const ATask* summary = successor->superTask();
+    if (summary == nullptr)
+        return true;
+    for (DepLink* l : doesNotHave->dependTasks())
+        if (l->dependeeTask() == summary)
+            return false;
+    return true;
+}
+
+bool Propagator::checkSubsOnStack(ATask* task) const {
+    const ATask* summary = task->superTask();
+    if (summary == nullptr)
+        return false;
+    for (ATask* u : summary->subTasks())
+        if (u != task && taskIsOnStack(u))
+            return true;
+    return false;
+}
+
+bool Propagator::taskIsOnStack(ATask* task) const {
+    return std::any_of(invalidTasks_.begin(), invalidTasks_.end(),
+                       [task](const InvalidTask& r) { return r.task == task; });
+}
+
+} // namespace mapolt

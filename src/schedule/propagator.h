@@ -1,0 +1,78 @@
+#pragma once
+
+#include "model/invalid_task.h"
+
+#include <cstdint>
+#include <deque>
+#include <unordered_map>
+#include <vector>
+
+namespace mapolt {
+
+class ATask;
+class DepLink;
+class Store;
+class TaskLengthCalc;
+
+// Places the tasks that depend on a changed one: successors along links, the subtrees of
+// moved summaries and the summaries around moved tasks. The walk is the documented recursive
+// one, run on an explicit stack so a long chain cannot overflow the call stack. A visit of a
+// task whose previous visit changed nothing, with nothing changed anywhere since, would do
+// exactly what that visit did, so it is skipped: this removes the repeated visits of tasks
+// reached along many paths without changing any result. Links and subtasks are walked in
+// store order.
+class Propagator {
+  public:
+    Propagator(Store& context, TaskLengthCalc& durations);
+
+    void addInvalidTask(InvalidTask record);
+    void recalcFromInvalids();
+    void invalidateTask(ATask* task, bool andChildren);
+    void invalidateProject(Store& context);
+    void recalcAllSupers(Store& context);
+    void calcDepsForSub(ATask* task);
+    float dependeeDist(ATask* successor, ATask* exclude) const;
+    void moveSubtasksForTask(ATask* task);
+    void moveSupertaskForTask(ATask* task);
+    void recalcSuper(ATask* task);
+    void bumpSuper(ATask* task, float bumpAmount);
+    void invalidDeps(const InvalidTask& record, float bumpAmount);
+    bool checkSuperTaskDeps(ATask* successor, ATask* doesNotHave) const;
+    bool checkSubsOnStack(ATask* task) const;
+    bool taskIsOnStack(ATask* task) const;
+    std::size_t queuedCount() const { return invalidTasks_.size(); }
+
+  private:
+    enum class Step { DepsForSub, MoveSubtasks, MoveSupertask, RecalcSuper };
+    struct Frame {
+        Step step = Step::DepsForSub;
+        ATask* task = nullptr;
+        int phase = 0;
+        std::size_t next = 0;
+        float end = 0.0f;
+        float m = 0.0f;
+        std::uint64_t revisionAtStart = 0;
+        std::vector<DepLink*> links;
+        std::vector<ATask*> subs;
+    };
+    struct Visit {
+        std::uint64_t start;
+        std::uint64_t end;
+    };
+
+    void run();
+    void push(Step step, ATask* task);
+    void stepDepsForSub(Frame& f);
+    void stepMoveSubtasks(Frame& f);
+    void stepRecalcSuper(Frame& f);
+    void startMoveSupertask(ATask* task);
+    bool rollUpSummary(ATask* summary);
+
+    Store& context_;
+    TaskLengthCalc& durations_;
+    std::deque<InvalidTask> invalidTasks_;
+    std::vector<Frame> stack_;
+    std::unordered_map<const ATask*, Visit> visits_;
+};
+
+} // namespace mapolt
