@@ -10,6 +10,8 @@ class KestilPlannerDocument;
 // column leftDayMargin. Bars, milestones and links are drawn in task space, the chart
 // translated right by leftDayMargin columns, where day d lies at d * dayWidth.
 struct ChartGeometry {
+    static constexpr float kMinimumDayWidth = 0.01f;
+
     float dayWidth = 18.0f;
     float leftDayMargin = 0.0f;
     float rowHeight = 19.0f;

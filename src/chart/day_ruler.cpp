@@ -92,6 +92,8 @@ DayRuler::Tiers DayRuler::tiersFor(float dw) {
 }
 
 std::vector<RulerMark> DayRuler::marksFor(float vx, float vw) const {
+    if (!(dayWidth_ > 0.0f))
+        return {};
     const float dw = dayWidth_;
     const int f = static_cast<int>(std::trunc(vx / dw - 7.0f));
     const int last = static_cast<int>(std::trunc(vw / dw + static_cast<float>(f) + 21.0f));

@@ -133,6 +133,19 @@ TEST_F(GridTest, RowLinesEveryRowHeightFromTheRect) {
     EXPECT_EQ(pixel(image, 5, 10), kWhite);
 }
 
+TEST_F(GridTest, StyleWithoutMarginsStillDrawsAndFinishes) {
+    StyleMargin* m = style()->margins();
+    m->set(&StyleMargin::top, 0.0f);
+    m->set(&StyleMargin::bottom, 0.0f);
+    m->set(&StyleMargin::height, 0.0f);
+    style()->set(&Style::horizLines, true);
+    link(task("A", 0, 2), task("B", 2, 2));
+    refresh();
+    EXPECT_EQ(context().geometry().rowHeight, 1.0f);
+    const QImage image = drawChart(200, 50);
+    EXPECT_EQ(image.width(), 200);
+}
+
 struct LinkTest : ::testing::Test, ChartFixture {};
 
 TEST_F(LinkTest, ArrowsPointDownToTheBarTopOrUpToTheRowBottom) {
