@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+
+namespace mapolt {
+
+class ATask;
+class TaskLengthCalc;
+
+// What the chart reads of the schedule: a task's start and drawn length through the
+// duration engine, and its criticality level (0 to 3) when the critical path is shown.
+class ChartSchedule {
+  public:
+    using CriticalityOf = std::function<int(const ATask&)>;
+
+    explicit ChartSchedule(TaskLengthCalc& engine) : engine_(&engine) {}
+
+    float calcOffset(const ATask* task) const;
+    float calcDaysForTask(ATask* task) const;
+
+    // Without a source every task has level 0; the path shows only while `shown` is set.
+    void setCriticality(CriticalityOf criticality, bool shown);
+    void setCriticalOn(bool shown) { criticalOn_ = shown; }
+    int getCriticalityOfTask(const ATask& task) const;
+    bool isCriticalOn() const { return criticalOn_; }
+
+  private:
+    TaskLengthCalc* engine_;
+    CriticalityOf criticality_;
+    bool criticalOn_ = false;
+};
+
+} // namespace mapolt

@@ -1,0 +1,167 @@
+#include "support/example_plan.h"
+#include "support/temp_folder.h"
+
+#include "document/plan_file.h"
+#include "interchange/json_export.h"
+#include "model/entities.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace mapolt {
+namespace {
+
+const std::filesystem::path kExample =
+    std::filesystem::path(MAPOLT_EXAMPLES_DIR) / "house-build.mapolt";
+
+struct CommandRun {
+    int status;
+    std::string output;
+};
+
+CommandRun run(const std::string& command) {
+    CommandRun r{-1, {}};
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return r;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        r.output += buffer;
+    r.status = pclose(pipe);
+    return r;
+}
+
+std::string cli(const std::string& arguments) {
+    return std::string("\"") + MAPOLT_CLI_PATH + "\" render " + arguments;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(ExamplePlanTest, BundledFileIsTheGeneratedPlan) {
+    const std::string generated = testing::houseBuildPlanText();
+    if (std::getenv("MAPOLT_UPDATE_EXAMPLES") != nullptr)
+        std::ofstream(kExample, std::ios::binary) << generated;
+    EXPECT_EQ(readFile(kExample), generated)
+        << "regenerate with MAPOLT_UPDATE_EXAMPLES=1 mapolt_chart_tests";
+}
+
+TEST(ExamplePlanTest, OpensAndHoldsWhatTheChartCanShow) {
+    Store store;
+    ASSERT_TRUE(readPlanFile(kExample, store));
+    const auto tasks = store.fetch<ATask>();
+    EXPECT_GE(tasks.size(), 40u);
+    EXPECT_LE(tasks.size(), 80u);
+    const auto resources = store.fetch<Resource>();
+    ASSERT_EQ(resources.size(), 5u);
+    for (const Resource* r : resources)
+        EXPECT_NE(r->colour(), nullptr) << r->name();
+    EXPECT_GE(store.fetch<MileStone>().size(), 2u);
+    EXPECT_FALSE(store.fetch<Day>([](const Day& d) { return d.hours() == 0.0f; }).empty());
+    EXPECT_FALSE(store.fetch<AResourceUsage>().empty());
+    int lagged = 0;
+    int plain = 0;
+    for (const DepLink* l : store.fetch<DepLink>()) {
+        (l->daysBetween() > 0 ? lagged : plain)++;
+        // Every successor starts no earlier than its predecessor's end plus the lag.
+        const ATask* p = l->dependTask();
+        const ATask* s = l->dependeeTask();
+        EXPECT_GE(s->daysFromStart() + 1e-4,
+                  p->daysFromStart() + p->elapsedTime() + static_cast<float>(l->daysBetween()))
+            << p->name() << " -> " << s->name();
+    }
+    EXPECT_GT(lagged, 0);
+    EXPECT_GT(plain, 0);
+    // Summaries span exactly their subtasks.
+    for (const ATask* t : tasks) {
+        if (t->subTasks.empty())
+            continue;
+        float first = 1e9f, last = -1e9f;
+        for (const ATask* c : t->subTasks) {
+            first = std::min(first, c->daysFromStart());
+            last = std::max(last, c->daysFromStart() + c->elapsedTime());
+        }
+        EXPECT_FLOAT_EQ(t->daysFromStart(), first) << t->name();
+        EXPECT_NEAR(t->elapsedTime(), last - first, 1e-3) << t->name();
+    }
+}
+
+TEST(RenderCommandTest, ExampleToPngShowsResourceColouredBars) {
+    testing::TempFolder folder;
+    const std::filesystem::path png = folder / "chart.png";
+    const CommandRun r = run(cli("\"" + kExample.string() + "\" --png \"" + png.string() + "\""));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("chart.png"), std::string::npos);
+    const QImage image(QString::fromStdString(png.string()));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GT(image.width(), 1000);
+    // The preset's rows are 20 high; the collapsed outside works take one row.
+    EXPECT_EQ(image.height(), 30 + 20 * 51);
+    // The builder's bars, orange blended half-way to white.
+    int builder = 0;
+    for (int y = 30; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));
+            builder += std::abs(c.red() - 249) <= 1 && std::abs(c.green() - 198) <= 1 &&
+                       std::abs(c.blue() - 140) <= 1;
+        }
+    EXPECT_GT(builder, 500);
+}
+
+TEST(RenderCommandTest, RowsAndDayWidthChooseThePicture) {
+    testing::TempFolder folder;
+    const std::filesystem::path png = folder / "part.png";
+    const CommandRun r = run(cli("\"" + kExample.string() + "\" --png \"" + png.string() +
+                                 "\" --rows 2:11 --day-width 9 --mono"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    const QImage image(QString::fromStdString(png.string()));
+    EXPECT_EQ(image.height(), 30 + 20 * 10);
+    EXPECT_NE(r.output.find("rows 2 to 11"), std::string::npos) << r.output;
+}
+
+TEST(RenderCommandTest, ExampleToPdfOpensInPdftoppm) {
+    testing::TempFolder folder;
+    const std::filesystem::path pdf = folder / "chart.pdf";
+    const CommandRun r = run(cli("\"" + kExample.string() + "\" --pdf \"" + pdf.string() + "\""));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(readFile(pdf).substr(0, 5), "%PDF-");
+    const CommandRun ppm = run("pdftoppm -r 30 -f 1 -l 1 -png \"" + pdf.string() + "\" \"" +
+                               (folder / "page").string() + "\"");
+    ASSERT_EQ(ppm.status, 0) << ppm.output;
+    bool page = false;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        page = page || entry.path().filename().string().starts_with("page");
+    EXPECT_TRUE(page);
+}
+
+TEST(RenderCommandTest, BadInputNamesTheFileAndTheReason) {
+    testing::TempFolder folder;
+    const std::filesystem::path missing = folder / "missing.mapolt";
+    CommandRun r =
+        run(cli("\"" + missing.string() + "\" --png \"" + (folder / "x.png").string() + "\""));
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("missing.mapolt"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
+
+    r = run(cli("\"" + kExample.string() + "\""));
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("--png"), std::string::npos) << r.output;
+    r = run(cli("\"" + kExample.string() + "\" --png a.png --rows 5:2"));
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("--rows"), std::string::npos) << r.output;
+}
+
+} // namespace
+} // namespace mapolt
