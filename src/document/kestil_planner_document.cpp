@@ -52,9 +52,12 @@ void KestilPlannerDocument::finishInit() {
     store_.undoManager().setAfterUndoRedo([this] { undoNotification(); });
     projectChangedObserver_ = NotificationObserver(
         kProjectChanged, nullptr, [this](const Notification&) { projectChanged(); });
+    recalcProjectObserver_ = NotificationObserver(kRecalcProject, nullptr,
+                                                  [this](const Notification&) { recalcProject(); });
 }
 
 KestilPlannerDocument::~KestilPlannerDocument() {
+    recalcProjectObserver_.reset();
     projectChangedObserver_.reset();
     store_.undoManager().setAfterUndoRedo({});
     ApperanceTVController& panel = ApperanceTVController::sharedApperanceTVController();
@@ -196,6 +199,14 @@ void KestilPlannerDocument::projectChanged() {
 }
 
 void KestilPlannerDocument::undoNotification() {
+    postProjectChanged();
+}
+
+void KestilPlannerDocument::recalcProject() {
+    {
+        UndoCommandGroup command(store_.undoManager());
+        services_.taskLengthCalc->recalcProject(store_);
+    }
     postProjectChanged();
 }
 

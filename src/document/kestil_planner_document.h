@@ -52,6 +52,15 @@ class KestilPlannerDocument {
     Style* style();
     Style* styleObject() const;
     TaskHelper& taskHelper() { return *services_.taskHelper; }
+    CalandarAccess& calandarAccess() { return *services_.calandarAccess; }
+    TaskLengthCalc& taskLengthCalc() { return *services_.taskLengthCalc; }
+    DependencyLinks& dependencyLinks() { return *services_.dependencyLinks; }
+    ResourceHelper& resourceHelper() { return *services_.resourceHelper; }
+    CriticalPath& criticalPath() { return *services_.criticalPath; }
+
+    // What RecalcProject asks for after a calendar change: every duration read again from
+    // the calendars, the dependent tasks placed, then ProjectChanged.
+    void recalcProject();
 
     void setTextMeasurer(TextMeasurer* measurer) { textMeasurer_ = measurer; }
 
@@ -105,6 +114,7 @@ class KestilPlannerDocument {
     float leftMargin_ = 2.0f;
 
     NotificationObserver projectChangedObserver_;
+    NotificationObserver recalcProjectObserver_;
 };
 
 } // namespace mapolt

@@ -51,6 +51,25 @@ void Propagator::invalidateProject(Store& context) {
         t->set(&ATask::invalid, true);
 }
 
+void Propagator::recalcProject(Store& context) {
+    const std::vector<ATask*> tasks = context.fetch<ATask>();
+    std::vector<float> ends;
+    ends.reserve(tasks.size());
+    for (const ATask* t : tasks)
+        ends.push_back(t->daysFromStart() + t->elapsedTime());
+    invalidateProject(context);
+    for (ATask* t : tasks)
+        if (t->subTasks.empty())
+            durations_.calcDaysForTask(t);
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+        ATask* t = tasks[i];
+        const float end = t->daysFromStart() + t->elapsedTime();
+        if (t->subTasks.empty() && end != ends[i])
+            addInvalidTask(InvalidTask{.task = t, .bumpAmountEnd = end - ends[i], .root = true});
+    }
+    recalcFromInvalids();
+}
+
 void Propagator::recalcAllSupers(Store& context) {
     for (ATask* t : context.fetch<ATask>())
         if (!t->subTasks.empty())

@@ -29,6 +29,9 @@ class Propagator {
     void recalcFromInvalids();
     void invalidateTask(ATask* task, bool andChildren);
     void invalidateProject(Store& context);
+    // invalidateProject, then every task's duration recomputed and the successors of the
+    // tasks whose end moved placed, so a calendar change reschedules at once.
+    void recalcProject(Store& context);
     void recalcAllSupers(Store& context);
     void calcDepsForSub(ATask* task);
     float dependeeDist(ATask* successor, ATask* exclude) const;

@@ -45,6 +45,7 @@ class TaskLengthCalc final : public ScheduleEngine {
     void recalcFromInvalids() override;
     void invalidateTask(ATask* task, bool andChildren) override;
     void invalidateProject(Store& context);
+    void recalcProject(Store& context);
     void recalcAllSupers(Store& context) override;
     void calcDepsFor(ATask* task) override;
     void calcDepsForSub(ATask* task);

@@ -15,6 +15,9 @@ void TaskLengthCalc::invalidateTask(ATask* task, bool andChildren) {
 void TaskLengthCalc::invalidateProject(Store& context) {
     propagator_->invalidateProject(context);
 }
+void TaskLengthCalc::recalcProject(Store& context) {
+    propagator_->recalcProject(context);
+}
 void TaskLengthCalc::recalcAllSupers(Store& context) {
     propagator_->recalcAllSupers(context);
 }
