@@ -1,5 +1,6 @@
 #include "chart/chart_schedule.h"
 
+#include "model/task_helper.h"
 #include "schedule/task_length_calc.h"
 
 #include <utility>
@@ -16,7 +17,16 @@ float ChartSchedule::calcDaysForTask(ATask* task) const {
 
 void ChartSchedule::setCriticality(CriticalityOf criticality, bool shown) {
     criticality_ = std::move(criticality);
-    criticalOn_ = shown;
+    setCriticalOn(shown);
+}
+
+void ChartSchedule::setCriticalOn(bool shown) {
+    criticalOn_ = [shown] { return shown; };
+}
+
+void ChartSchedule::followCriticalPath(const TaskHelper& helper) {
+    criticality_ = [&helper](const ATask& task) { return helper.getCriticalityOfTask(&task); };
+    criticalOn_ = [&helper] { return helper.isCriticalOn(); };
 }
 
 int ChartSchedule::getCriticalityOfTask(const ATask& task) const {

@@ -5,6 +5,7 @@
 namespace mapolt {
 
 class ATask;
+class TaskHelper;
 class TaskLengthCalc;
 
 // What the chart reads of the schedule: a task's start and drawn length through the
@@ -12,6 +13,7 @@ class TaskLengthCalc;
 class ChartSchedule {
   public:
     using CriticalityOf = std::function<int(const ATask&)>;
+    using CriticalShown = std::function<bool()>;
 
     explicit ChartSchedule(TaskLengthCalc& engine) : engine_(&engine) {}
 
@@ -20,14 +22,16 @@ class ChartSchedule {
 
     // Without a source every task has level 0; the path shows only while `shown` is set.
     void setCriticality(CriticalityOf criticality, bool shown);
-    void setCriticalOn(bool shown) { criticalOn_ = shown; }
+    void setCriticalOn(bool shown);
+    // Levels and display state as the outline service's critical path has them at each draw.
+    void followCriticalPath(const TaskHelper& helper);
     int getCriticalityOfTask(const ATask& task) const;
-    bool isCriticalOn() const { return criticalOn_; }
+    bool isCriticalOn() const { return criticalOn_ && criticalOn_(); }
 
   private:
     TaskLengthCalc* engine_;
     CriticalityOf criticality_;
-    bool criticalOn_ = false;
+    CriticalShown criticalOn_;
 };
 
 } // namespace mapolt

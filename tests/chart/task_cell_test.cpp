@@ -1,5 +1,6 @@
 #include "chart/task_cell.h"
 #include "chart_fixture.h"
+#include "model/task_helper.h"
 
 #include <QPainter>
 
@@ -110,6 +111,36 @@ TEST_F(TaskCellTest, CriticalPathColoursWhenShown) {
     EXPECT_EQ(cell().getColour(*t, false, true), QColor(0, 0, 0));
     level = 0;
     EXPECT_EQ(cell().getColour(*t, false, true), greyColour(0.5f));
+}
+
+TEST_F(TaskCellTest, DocumentsCriticalPathColoursTheDrawnBars) {
+    ATask* a = task("A", 0, 2);
+    ATask* b = task("B", 2, 2);
+    ATask* c = task("C", 0, 1);
+    link(a, b);
+    style()->taskLabels()->set(&StyleElement::position, 0);
+    refresh();
+    setGeometry(18.0f, 0.0f);
+    const auto colourOfRow = [&](int row, int x) {
+        return pixel(drawChart(200, 60), x, 19 * row + 10);
+    };
+    // Nothing is done yet, so each bar shows its colour lightened halfway to white.
+    const auto undone = [](QColor c) { return blendedTowardsWhite(c, 0.5f); };
+    const QColor orange = undone(QColor(255, 128, 0));
+    EXPECT_TRUE(near(colourOfRow(2, 9), orange));
+
+    TaskHelper& helper = document.taskHelper();
+    helper.setShowEndCP(true);
+    helper.calcProjectCp();
+    ASSERT_TRUE(helper.isCriticalOn());
+    ASSERT_EQ(helper.getCriticalityOfTask(c), 0);
+    EXPECT_TRUE(near(colourOfRow(0, 27), undone(QColor(255, 0, 0))));
+    EXPECT_TRUE(near(colourOfRow(1, 63), undone(QColor(255, 0, 0))));
+    EXPECT_TRUE(near(colourOfRow(2, 9), undone(greyColour(0.5f))));
+
+    helper.clearCrit();
+    EXPECT_TRUE(near(colourOfRow(0, 27), orange));
+    EXPECT_TRUE(near(colourOfRow(2, 9), orange));
 }
 
 TEST_F(TaskCellTest, OwnColourBeatsTheStyleAndSummariesTakeTheirSlot) {
