@@ -148,6 +148,18 @@ TEST_F(TaskClipboardTest, ASecondAssignmentOfTheSameResourceIsAskedFor) {
     alerts.answers = {"OK"};
     pasted = clipboard.paste({});
     EXPECT_EQ(pasted[0]->resources.size(), 2u);
+
+    // The question is the clipboard's only while it pastes.
+    testing::FakeAlertPresenter own;
+    DuplicateResourceQuestion ownQuestion(own);
+    plan.resources.setDelegate(&ownQuestion);
+    own.answers = {"Cancel"};
+    clipboard.paste({});
+    EXPECT_EQ(plan.resources.delegate(), &ownQuestion);
+    EXPECT_TRUE(own.shown.empty());
+    plan.resources.addResource(ann, t);
+    EXPECT_EQ(own.shown.size(), 1u);
+    plan.resources.setDelegate(nullptr);
 }
 
 TEST_F(TaskClipboardTest, TheTextFormHasATabAfterEveryField) {
