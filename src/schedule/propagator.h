@@ -69,7 +69,7 @@ class Propagator {
         std::uint64_t end;
         float taskEnd;
     };
-    static constexpr std::size_t kFramesPerRecord = 16;
+    static constexpr std::size_t kFramesPerRecord = 4;
     static constexpr std::size_t kFramesBase = 4096;
 
     void run();
