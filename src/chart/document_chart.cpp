@@ -14,8 +14,8 @@ constexpr float kMinimumLeftMargin = 2.0f;
 } // namespace
 
 DocumentChart::DocumentChart(KestilPlannerDocument& document)
-    : document_(&document), calendars_(document.store()), engine_(document.store(), calendars_),
-      schedule_(engine_), context_(document, schedule_), view_(context_) {
+    : document_(&document), schedule_(document.taskLengthCalc()), context_(document, schedule_),
+      view_(context_) {
     document.setTextMeasurer(&view_.getTask());
     refresh();
 }

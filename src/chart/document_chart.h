@@ -3,8 +3,6 @@
 #include "chart/base_project_view.h"
 #include "chart/chart_context.h"
 #include "chart/chart_schedule.h"
-#include "schedule/calandar_access.h"
-#include "schedule/task_length_calc.h"
 
 #include <optional>
 
@@ -12,8 +10,8 @@ namespace mapolt {
 
 class KestilPlannerDocument;
 
-// A document's chart with the schedule services it reads: the calendars and the duration
-// engine, the row list and the view. The bar renderer measures left labels for the document.
+// A document's chart: the schedule it reads through the document's duration engine, the row
+// list and the view. The bar renderer measures left labels for the document.
 class DocumentChart {
   public:
     explicit DocumentChart(KestilPlannerDocument& document);
@@ -33,8 +31,6 @@ class DocumentChart {
 
   private:
     KestilPlannerDocument* document_;
-    CalandarAccess calendars_;
-    TaskLengthCalc engine_;
     ChartSchedule schedule_;
     ChartContext context_;
     BaseProjectView view_;

@@ -4,8 +4,6 @@
 #include "document/kestil_planner_document.h"
 #include "interchange/project_export.h"
 #include "model/alert_presenter.h"
-#include "schedule/calandar_access.h"
-#include "schedule/task_length_calc.h"
 
 namespace mapolt {
 
@@ -14,9 +12,8 @@ ProjectXmlImport importProjectXml(const std::filesystem::path& path,
     ProjectXmlImport result;
     result.document = std::make_unique<KestilPlannerDocument>(preferences);
     KestilPlannerDocument& doc = *result.document;
-    CalandarAccess calendars(doc.store());
-    TaskLengthCalc engine(doc.store(), calendars);
-    ProjectImportTarget target{doc.store(), doc.project(), doc.taskHelper(), calendars, engine};
+    ProjectImportTarget target{doc.store(), doc.project(), doc.taskHelper(), doc.calandarAccess(),
+                               doc.taskLengthCalc()};
     ProjectImporter importer(target);
     {
         // A new document starts with no history: the import is its content, not an edit.
@@ -43,10 +40,8 @@ std::optional<ProjectXmlImport> importProjectfile(AlertPresenter& alerts,
 
 bool exportProjectXml(KestilPlannerDocument& document, const std::filesystem::path& path,
                       std::string& error) {
-    CalandarAccess calendars(document.store());
-    TaskLengthCalc engine(document.store(), calendars);
     ProjectExport exporter;
-    const std::string text = exporter.exportProject(document.store(), engine);
+    const std::string text = exporter.exportProject(document.store(), document.taskLengthCalc());
     return writeFileAtomically(path, text, error);
 }
 
