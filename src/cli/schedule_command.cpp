@@ -68,6 +68,8 @@ int schedule(std::span<const std::string_view> arguments) {
         cli::openPlan(kName, std::filesystem::path(args.positional[0]), preferences);
     if (!document)
         return 1;
+    // Row numbers written by another program may be stale; the numbers printed are the rows.
+    document->taskHelper().reIndexProject();
     document->recalcProject();
     CriticalPath& path = document->criticalPath();
     path.setShowEndCP(roots.end);

@@ -233,6 +233,7 @@ TEST_F(CliTest, FailuresNameTheFileAndLeaveTheOutputAlone) {
 
 // Three tasks of 16, 8 and 4 hours chained by links, all stored at day 0 with no length, so
 // only a full recalculation places them; the first is 40 % done and its name holds a tab.
+// Their stored row numbers are all wrong.
 struct ScheduleCliTest : CliTest {
     std::filesystem::path unscheduledChain(const std::string& name, bool markLast) {
         KestilPlannerDocument doc(preferences);
@@ -258,6 +259,8 @@ struct ScheduleCliTest : CliTest {
                 t->set(&ATask::isCritical, true);
             previous = t;
         }
+        for (ATask* t : s.fetch<ATask>())
+            t->set(&ATask::viewOrder, 7);
         const std::filesystem::path file = folder / name;
         std::string error;
         EXPECT_TRUE(doc.writeToURL(file, error)) << error;
