@@ -10,7 +10,7 @@
 #include "model/outline_engine.h"
 #include "model/store.h"
 #include "model/task_helper.h"
-#include "schedule/resource_assignments.h"
+#include "schedule/resource_helper.h"
 #include "table/column_controller.h"
 
 #include <algorithm>
@@ -21,6 +21,25 @@
 namespace mapolt {
 
 namespace {
+
+// Puts the clipboard's duplicate question in the resource service's hands while it lives,
+// then gives the service its own delegate back.
+class PasteDuplicateQuestion final : public ResourceHelperDelegate {
+  public:
+    PasteDuplicateQuestion(ResourceHelper& resources, const TaskClipboard& clipboard)
+        : resources_(resources), clipboard_(clipboard), previous_(resources.delegate()) {
+        resources_.setDelegate(this);
+    }
+    ~PasteDuplicateQuestion() override { resources_.setDelegate(previous_); }
+    PasteDuplicateQuestion(const PasteDuplicateQuestion&) = delete;
+    PasteDuplicateQuestion& operator=(const PasteDuplicateQuestion&) = delete;
+    bool shouldAddDuplicateResource() override { return clipboard_.shouldAddDuplicateResource(); }
+
+  private:
+    ResourceHelper& resources_;
+    const TaskClipboard& clipboard_;
+    ResourceHelperDelegate* previous_;
+};
 
 // A tab or line break inside a cell would split it; in the text form it becomes a blank.
 std::string cellText(std::string text) {
@@ -329,11 +348,7 @@ ATask* TaskClipboard::pasteEndTask(const std::vector<std::pair<std::string, Valu
 bool TaskClipboard::shouldAddDuplicateResource() const {
     if (s_.alerts == nullptr)
         return false;
-    const Alert alert{AlertStyle::Warning,
-                      "You are adding multiple resources",
-                      "Are you sure you want to do this?",
-                      {"OK", "Cancel"}};
-    return s_.alerts->runAlert(alert) != 0;
+    return DuplicateResourceQuestion(*s_.alerts).shouldAddDuplicateResource();
 }
 
 std::vector<ATask*> TaskClipboard::paste(const std::vector<ATask*>& selection) {
@@ -357,9 +372,9 @@ std::vector<ATask*> TaskClipboard::paste(const std::vector<ATask*>& selection) {
         pasted[r.uid] = x;
         made.push_back(x);
     }
-    std::function<bool()> previousQuestion = s_.resources.shouldAddDuplicateResource;
+    std::optional<PasteDuplicateQuestion> question;
     if (s_.alerts != nullptr)
-        s_.resources.shouldAddDuplicateResource = [this] { return shouldAddDuplicateResource(); };
+        question.emplace(s_.resources, *this);
     for (std::size_t i = 0; i < records->size(); ++i) {
         const ClipboardTask& r = (*records)[i];
         ATask* x = made[i];
@@ -378,7 +393,7 @@ std::vector<ATask*> TaskClipboard::paste(const std::vector<ATask*>& selection) {
             x->addTo(&ATask::dependTasks, link);
         }
     }
-    s_.resources.shouldAddDuplicateResource = std::move(previousQuestion);
+    question.reset();
     for (std::size_t i = 0; i < records->size(); ++i) {
         const ClipboardTask& r = (*records)[i];
         if (!r.superTask)

@@ -16,7 +16,7 @@ class ATaskResource;
 class ColumnController;
 class DepLink;
 class Pasteboard;
-class ResourceAssignments;
+class ResourceHelper;
 class ScheduleEngine;
 class Store;
 class TaskHelper;
@@ -47,7 +47,7 @@ struct ClipboardServices {
     Store& store;
     TaskHelper& helper;
     ScheduleEngine& engine;
-    ResourceAssignments& resources;
+    ResourceHelper& resources;
     // The table's shown columns for the text form; none writes no columns.
     ColumnController* columns = nullptr;
     // Asks about duplicate assignments; none adds them silently.

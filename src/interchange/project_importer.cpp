@@ -343,8 +343,11 @@ std::size_t ProjectResourceImporter::importResources(const XmlTree& doc) {
 // --- the file ------------------------------------------------------------------------------
 
 ProjectImporter::ProjectImporter(ProjectImportTarget& target)
-    : target_(target), resources_(target.store, target.calendars, target.engine),
-      taskImporter_(target), resourceImporter_(target, resources_) {}
+    : target_(target), resources_(target.store), taskImporter_(target),
+      resourceImporter_(target, resources_) {
+    resources_.setCA(&target.calendars);
+    resources_.setTaskLengthCalc(&target.engine);
+}
 
 bool ProjectImporter::importFile(const std::filesystem::path& path, std::string& error) {
     return createXMLDocumentFromFile(path, error);
@@ -406,7 +409,7 @@ std::size_t ProjectImporter::importTaskResource(const XmlTree& doc) {
         ++made;
     }
     for (ATask* task : assigned)
-        resources_.recompute(task);
+        resources_.recomputeAssignedTask(task);
     return made;
 }
 

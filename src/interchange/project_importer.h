@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/date.h"
-#include "schedule/resource_assignments.h"
+#include "schedule/resource_helper.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -76,7 +76,7 @@ class ProjectTaskImporter {
 
 class ProjectResourceImporter {
   public:
-    ProjectResourceImporter(ProjectImportTarget& target, ResourceAssignments& resources)
+    ProjectResourceImporter(ProjectImportTarget& target, ResourceHelper& resources)
         : target_(target), resources_(resources) {}
 
     std::size_t importResources(const XmlTree& doc);
@@ -85,7 +85,7 @@ class ProjectResourceImporter {
 
   private:
     ProjectImportTarget& target_;
-    ResourceAssignments& resources_;
+    ResourceHelper& resources_;
     std::unordered_map<std::string, Resource*> resourcesByUID_;
 };
 
@@ -113,7 +113,7 @@ class ProjectImporter {
     void importTree(const XmlTree& doc);
 
     ProjectImportTarget& target_;
-    ResourceAssignments resources_;
+    ResourceHelper resources_;
     ProjectTaskImporter taskImporter_;
     ProjectResourceImporter resourceImporter_;
     ProjectImportCounts counts_;

@@ -68,25 +68,47 @@ bool DependencyLinks::cyclicCheck(ATask* predecessor, ATask* connectingTask) {
     for (ATask* a = connectingTask->superTask();
          a != nullptr && a != predecessor->superTask() && !r; a = a->superTask())
         r = cyclicCheckTarjan(predecessor, a);
-    return r || leadsIntoSubtree(connectingTask, predecessor);
+    return r || closesPlacementLoop(predecessor, connectingTask);
 }
 
-// A summary takes its dates from its subtasks, so a link from a summary to a task that leads
-// into the summary's own subtree would make the summary follow itself; the placement would
-// never settle. Such a link is refused like a cycle.
-bool DependencyLinks::leadsIntoSubtree(ATask* from, const ATask* summary) const {
-    if (summary->subTasks.empty())
-        return false;
-    std::vector<ATask*> pending{from};
-    std::unordered_set<const ATask*> seen{from};
+// Placing a link's successor also re-places the summaries above it (they roll up) and
+// moves the tasks below it; each of them then places its own successors. The cycle check
+// sees only links and summary-to-subtask edges, so it misses loops that close through a
+// roll-up, such as a summary linked to a task that leads back into the summary's subtree:
+// the placement of such a loop never settles. The link is refused when its successor, or a
+// task above or below it, reaches the predecessor along those placement steps.
+bool DependencyLinks::closesPlacementLoop(ATask* predecessor, ATask* successor) const {
+    std::unordered_set<const ATask*> reached;
+    std::unordered_set<const ATask*> subtreeReached;
+    std::vector<ATask*> pending;
+    const auto reach = [&](ATask* t) {
+        if (reached.insert(t).second)
+            pending.push_back(t);
+    };
+    const auto reachPlacedBy = [&](ATask* target) {
+        reach(target);
+        for (ATask* a = target->superTask(); a != nullptr; a = a->superTask())
+            reach(a);
+        std::vector<ATask*> below{target};
+        while (!below.empty()) {
+            ATask* t = below.back();
+            below.pop_back();
+            if (!subtreeReached.insert(t).second)
+                continue;
+            reach(t);
+            for (ATask* sub : t->subTasks())
+                below.push_back(sub);
+        }
+    };
+    reachPlacedBy(successor);
     while (!pending.empty()) {
         ATask* t = pending.back();
         pending.pop_back();
-        if (hasAsParent(summary, t))
+        if (t == predecessor)
             return true;
-        for (ATask* next : edgesOf(t, nullptr))
-            if (seen.insert(next).second)
-                pending.push_back(next);
+        for (DepLink* l : t->dependTasks())
+            if (ATask* next = l->dependeeTask(); next != nullptr)
+                reachPlacedBy(next);
     }
     return false;
 }

@@ -38,7 +38,7 @@ class DependencyLinks final : public DependencyLinker {
         std::vector<ATask*> edges;
     };
     std::vector<ATask*> edgesOf(ATask* task, ATask* extra) const;
-    bool leadsIntoSubtree(ATask* from, const ATask* summary) const;
+    bool closesPlacementLoop(ATask* predecessor, ATask* successor) const;
 
     Store& context_;
     const Preferences& preferences_;

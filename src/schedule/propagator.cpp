@@ -1,5 +1,6 @@
 #include "schedule/propagator.h"
 
+#include "model/diagnostic_log.h"
 #include "model/entities.h"
 #include "model/store.h"
 #include "schedule/task_length_calc.h"
@@ -109,8 +110,21 @@ void Propagator::push(Step step, ATask* task) {
 }
 
 // Runs the frames pushed since the caller's entry point until the stack is empty again.
+// A walk without a loop nests at most three frames per task (placing, rolling up, moving the
+// subtasks), so a deeper stack can only come from a loop of links and summaries that never
+// settles. Such a loop cannot be made through the link service, but an outline edit or a
+// foreign file can bring one; the walk then stops where it is instead of exhausting memory.
 void Propagator::run() {
+    const std::size_t limit = 4 * context_.count(Entity::ATask) + 64;
     while (!stack_.empty()) {
+        if (stack_.size() > limit) {
+            const ATask* looping = stack_.back().task;
+            logDiagnostic("Scheduling stopped: the links and summaries around \"" +
+                          (looping != nullptr ? looping->name() : std::string()) +
+                          "\" form a loop whose placement never settles");
+            stack_.clear();
+            return;
+        }
         Frame& f = stack_.back();
         switch (f.step) {
         case Step::DepsForSub:

@@ -52,7 +52,8 @@ Resource* ResourceHelper::getNewResourceIfDoesNotExist(const std::string& name) 
     return getNewResource(name);
 }
 
-ATaskResource* ResourceHelper::addResource(Resource* resource, ATask* toTask) {
+ATaskResource* ResourceHelper::addResource(Resource* resource, ATask* toTask,
+                                           std::optional<float> perc) {
     if (resource == nullptr || toTask == nullptr)
         return nullptr;
     if (delegate_ != nullptr)
@@ -61,22 +62,30 @@ ATaskResource* ResourceHelper::addResource(Resource* resource, ATask* toTask) {
                 return existing;
 
     UndoCommandGroup command(context_.undoManager());
+    ATaskResource* assignment = insertAssignment(resource, toTask, perc);
+    recomputeAssignedTask(toTask);
+    return assignment;
+}
+
+ATaskResource* ResourceHelper::insertAssignment(Resource* resource, ATask* toTask,
+                                                std::optional<float> perc) {
     auto* assignment = context_.insert<ATaskResource>();
-    assignment->set(&ATaskResource::perc, kDefaultPerc);
+    assignment->set(&ATaskResource::perc, perc);
     assignment->set(&ATaskResource::resource, resource);
     assignment->set(&ATaskResource::task, toTask);
     toTask->set(&ATask::endDisplayDays, toTask->daysTillEnd() + 100.0f);
-    if (engine_ == nullptr)
-        return assignment;
-    const float e0 = endOf(toTask);
-    engine_->invalidateTask(toTask, false);
-    engine_->calcDaysForTask(toTask);
-    engine_->addInvalidTask(InvalidTask{.task = toTask,
-                                        .bumpAmountStart = 0.0f,
-                                        .bumpAmountEnd = endOf(toTask) - e0,
-                                        .root = true});
-    engine_->recalcFromInvalids();
     return assignment;
+}
+
+void ResourceHelper::recomputeAssignedTask(ATask* task) {
+    if (engine_ == nullptr || task == nullptr)
+        return;
+    const float e0 = endOf(task);
+    engine_->invalidateTask(task, false);
+    engine_->calcDaysForTask(task);
+    engine_->addInvalidTask(InvalidTask{
+        .task = task, .bumpAmountStart = 0.0f, .bumpAmountEnd = endOf(task) - e0, .root = true});
+    engine_->recalcFromInvalids();
 }
 
 void ResourceHelper::removeAssignment(ATaskResource* assignment) {

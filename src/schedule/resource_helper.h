@@ -43,6 +43,7 @@ class ResourceHelper {
     void setCA(CalandarAccess* calandarAccess) { calandarAccess_ = calandarAccess; }
     void setTaskLengthCalc(ScheduleEngine* engine) { engine_ = engine; }
     void setDelegate(ResourceHelperDelegate* delegate) { delegate_ = delegate; }
+    ResourceHelperDelegate* delegate() const { return delegate_; }
 
     // A resource with a private calendar under the base calendar, which it follows until
     // it gets hours of its own. Posts ProjectChanged.
@@ -51,7 +52,17 @@ class ResourceHelper {
     Resource* getNewResourceIfDoesNotExist(const std::string& name);
     // The new assignment, or the existing one when the delegate declines a duplicate. The
     // caller posts ProjectChanged.
-    ATaskResource* addResource(Resource* resource, ATask* toTask);
+    ATaskResource* addResource(Resource* resource, ATask* toTask) {
+        return addResource(resource, toTask, kDefaultPerc);
+    }
+    // The same with the share given (none leaves it absent). The share is in place before
+    // the task is recomputed, so the task is placed once, at the length of that share.
+    ATaskResource* addResource(Resource* resource, ATask* toTask, std::optional<float> perc);
+    // The assignment alone, for callers that add several to a task and then recompute it
+    // once with recomputeAssignedTask.
+    ATaskResource* insertAssignment(Resource* resource, ATask* toTask, std::optional<float> perc);
+    // Recomputes the task's duration and usage and places its successors and summaries.
+    void recomputeAssignedTask(ATask* task);
     // Deletes the assignment and its usage records and recomputes the task's duration; the
     // task's successors stay where they are. Posts ProjectChanged.
     void removeAssignment(ATaskResource* assignment);

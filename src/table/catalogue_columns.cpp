@@ -4,7 +4,7 @@
 #include "model/notification_center.h"
 #include "model/outline_engine.h"
 #include "model/task_helper.h"
-#include "schedule/resource_assignments.h"
+#include "schedule/resource_helper.h"
 #include "schedule/task_editing.h"
 #include "table/column_controller.h"
 #include "table/number_formats.h"
@@ -193,9 +193,9 @@ void ResourceInitialsColumn::setValueForItem(ATask* task, const Value& value) {
     for (std::string_view piece : pieces(*text)) {
         if (Resource* r = store.fetchFirst<Resource>(
                 [piece](const Resource& res) { return res.initials.optional() == piece; }, {}))
-            editing->resources.addResource(r, task, 100.0f);
+            editing->resources.addResource(r, task);
     }
-    editing->resources.recompute(task);
+    editing->resources.recomputeAssignedTask(task);
     controller_.postProjectChanged();
 }
 

@@ -12,7 +12,7 @@ namespace mapolt {
 
 class ColumnStates;
 class Project;
-class ResourceAssignments;
+class ResourceHelper;
 class ScheduleEngine;
 class TaskHelper;
 
@@ -21,7 +21,7 @@ class TaskHelper;
 struct ColumnEditing {
     TaskHelper& helper;
     ScheduleEngine& engine;
-    ResourceAssignments& resources;
+    ResourceHelper& resources;
 };
 
 // The task table's column catalogue for one document, which columns are shown in what order

@@ -82,6 +82,49 @@ TEST_F(DependencyLinksTest, SummaryCannotLeadIntoItsOwnSubtree) {
     EXPECT_TRUE(g->dependTasks().empty());
 }
 
+// Closing the same loop at a link in the middle: the summary already leads to X, and the
+// link that would carry X back into the summary's subtree comes last.
+TEST_F(DependencyLinksTest, LoopThroughASummarysRollUpIsRefusedWhereverItCloses) {
+    ATask* u = task(1, 3);
+    ATask* g = fx.summaryOf({u});
+    ATask* x = task(1, 0);
+    ATask* y = task(1, 0);
+    ASSERT_EQ(links.makeDepenantFrom(g, x), DependencyLinks::kLinked);
+    ASSERT_EQ(links.makeDepenantFrom(y, u), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(x, y), DependencyLinks::kCyclic);
+    EXPECT_EQ(linkBetween(x, y), nullptr);
+}
+
+TEST_F(DependencyLinksTest, TwoSummariesCannotEachLeadIntoTheOther) {
+    ATask* u1 = task(1, 0);
+    ATask* u2 = task(1, 0);
+    ATask* g1 = fx.summaryOf({u1});
+    ATask* g2 = fx.summaryOf({u2});
+    ASSERT_EQ(links.makeDepenantFrom(g1, u2), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(g2, u1), DependencyLinks::kCyclic);
+}
+
+// What plans are made of must stay possible: phases in sequence with links between their
+// tasks, siblings in sequence, and a detour from one phase through an outside task into the
+// next.
+TEST_F(DependencyLinksTest, PhasesSiblingsAndDetoursStayLinkable) {
+    ATask* a1 = task(1, 0);
+    ATask* a2 = task(1, 0);
+    ATask* b1 = task(1, 0);
+    ATask* b2 = task(1, 0);
+    ATask* phaseA = fx.summaryOf({a1, a2});
+    ATask* phaseB = fx.summaryOf({b1, b2});
+    ATask* outside = task(1, 0);
+    EXPECT_EQ(links.makeDepenantFrom(phaseA, phaseB), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(a1, a2), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(a2, b1), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(a1, outside), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(outside, b1), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(b1, b2), DependencyLinks::kLinked);
+    EXPECT_FLOAT_EQ(b1->daysFromStart(), 2.0f);
+    EXPECT_FLOAT_EQ(b2->daysFromStart(), 3.0f);
+}
+
 TEST_F(DependencyLinksTest, NewLinkToAnEarlierEndingPredecessorGetsTheGapAsLag) {
     ATask* p = task(10, 0);
     ATask* a = task(7, 0);

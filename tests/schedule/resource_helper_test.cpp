@@ -165,6 +165,34 @@ TEST_F(ResourceTest, AnAssignmentThatLengthensATaskMovesItsSuccessors) {
     EXPECT_FLOAT_EQ(b->daysFromStart(), 2.0f);
 }
 
+TEST_F(ResourceTest, AGivenShareShapesTheTaskFromTheStart) {
+    ATask* a = placed(16.0f);
+    ATask* b = placed(8.0f, 2.0f);
+    auto* l = store.insert<DepLink>();
+    l->set(&DepLink::dependTask, a);
+    l->set(&DepLink::dependeeTask, b);
+    Resource* r = helper.getNewResource(std::string("Half"));
+    store.flushPendingChanges();
+
+    ATaskResource* half = helper.addResource(r, a, 50.0f);
+    EXPECT_FLOAT_EQ(half->perc(), 50.0f);
+    // Four hours a day from Monday to Thursday; a share applied only after the first
+    // computation would have built the usage of a one-percent task first.
+    EXPECT_FLOAT_EQ(a->elapsedTime(), 4.0f);
+    EXPECT_THAT(usedHours(half),
+                ElementsAre(FloatEq(4.0f), FloatEq(4.0f), FloatEq(4.0f), FloatEq(4.0f)));
+    EXPECT_FLOAT_EQ(b->daysFromStart(), 4.0f);
+
+    // Several assignments, one computation.
+    ATask* c = placed(16.0f, 10.0f);
+    helper.insertAssignment(r, c, 100.0f);
+    helper.insertAssignment(helper.getNewResource(std::string("Other")), c, 100.0f);
+    EXPECT_EQ(r->resourceUsage.size(), 4u);
+    helper.recomputeAssignedTask(c);
+    EXPECT_FLOAT_EQ(c->elapsedTime(), 1.0f);
+    EXPECT_EQ(store.count(Entity::AResourceUsage), 6u);
+}
+
 TEST_F(ResourceTest, RemovingAnAssignmentDeletesItsUsageAndLeavesSuccessors) {
     ATask* a = placed(16.0f);
     ATask* b = placed(8.0f, 2.0f);

@@ -6,10 +6,11 @@ namespace mapolt::testing {
 
 PlannerFixture::PlannerFixture()
     : project(store.insert<Project>()), calendars(store), engine(store, calendars),
-      helper(store, project, preferences), links(store, preferences, engine),
-      resources(store, calendars, engine) {
+      helper(store, project, preferences), links(store, preferences, engine), resources(store) {
     helper.setTaskLengthCalc(&engine);
     helper.setDependencyLinker(&links);
+    resources.setCA(&calendars);
+    resources.setTaskLengthCalc(&engine);
     project->set(&Project::startDate, civil::fromYmd(2026, 3, 2));
     project->set(&Project::name, std::string("Plan"));
     calendars.getBaseCalandar();

@@ -6,7 +6,7 @@
 #include "model/task_helper.h"
 #include "schedule/calandar_access.h"
 #include "schedule/dependency_links.h"
-#include "schedule/resource_assignments.h"
+#include "schedule/resource_helper.h"
 #include "schedule/task_length_calc.h"
 
 #include <string>
@@ -25,7 +25,7 @@ struct PlannerFixture {
     TaskLengthCalc engine;
     TaskHelper helper;
     DependencyLinks links;
-    ResourceAssignments resources;
+    ResourceHelper resources;
 
     PlannerFixture();
     // A named top-level task at the end of the outline with stored work, start and length.
