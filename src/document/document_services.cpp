@@ -12,8 +12,6 @@ DocumentServices createDocumentServices(Store& store, Project* project,
     services.resourceHelper = std::make_unique<ResourceHelper>(store);
     services.resourceHelper->setCA(services.calandarAccess.get());
     services.resourceHelper->setTaskLengthCalc(services.taskLengthCalc.get());
-    services.resourceAssignments = std::make_unique<ResourceAssignments>(
-        store, *services.calandarAccess, *services.taskLengthCalc);
     services.criticalPath = std::make_unique<CriticalPath>(store);
     services.taskHelper = std::make_unique<TaskHelper>(store, project, preferences);
     services.taskHelper->setTaskLengthCalc(services.taskLengthCalc.get());

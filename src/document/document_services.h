@@ -4,7 +4,6 @@
 #include "schedule/calandar_access.h"
 #include "schedule/critical_path.h"
 #include "schedule/dependency_links.h"
-#include "schedule/resource_assignments.h"
 #include "schedule/resource_helper.h"
 #include "schedule/task_length_calc.h"
 
@@ -26,8 +25,6 @@ struct DocumentServices {
     std::unique_ptr<TaskLengthCalc> taskLengthCalc;
     std::unique_ptr<DependencyLinks> dependencyLinks;
     std::unique_ptr<ResourceHelper> resourceHelper;
-    // What the table, paste and the importers assign through.
-    std::unique_ptr<ResourceAssignments> resourceAssignments;
     std::unique_ptr<CriticalPath> criticalPath;
     std::unique_ptr<TaskHelper> taskHelper;
 };

@@ -51,7 +51,7 @@ void KestilPlannerDocument::finishInit() {
     showingTable_ = p->showsDivider();
     services_ = createDocumentServices(store_, p, preferences_);
     columnEditing_.reset(new ColumnEditing{*services_.taskHelper, *services_.taskLengthCalc,
-                                           *services_.resourceAssignments});
+                                           *services_.resourceHelper});
     columns_ = std::make_unique<ColumnController>(store_, p, columnEditing_.get());
     makeClipboard();
     store_.undoManager().removeAllActions();
@@ -75,7 +75,7 @@ void KestilPlannerDocument::makeClipboard() {
     ClipboardServices services{store_,
                                *services_.taskHelper,
                                *services_.taskLengthCalc,
-                               *services_.resourceAssignments,
+                               *services_.resourceHelper,
                                columns_.get(),
                                alerts_};
     clipboard_ = std::make_unique<TaskClipboard>(services, *pasteboard_);

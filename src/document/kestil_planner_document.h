@@ -62,7 +62,6 @@ class KestilPlannerDocument {
     DependencyLinks& dependencyLinks() { return *services_.dependencyLinks; }
     ResourceHelper& resourceHelper() { return *services_.resourceHelper; }
     CriticalPath& criticalPath() { return *services_.criticalPath; }
-    ResourceAssignments& resourceAssignments() { return *services_.resourceAssignments; }
 
     // The task table's columns, editing through this document's services.
     ColumnController& columnController() { return *columns_; }

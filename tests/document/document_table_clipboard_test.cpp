@@ -60,8 +60,7 @@ TEST_F(DocumentTableClipboardTest, TasksCopiedFromOneDocumentPasteIntoAnotherWit
     ATask* a = task(doc, "Frame", 16.0f);
     ATask* b = task(doc, "Roof", 8.0f);
     ASSERT_EQ(doc.taskHelper().makeDepenantFrom(a, b), 0);
-    doc.resourceAssignments().addResource(
-        doc.resourceAssignments().getNewResourceIfDoesNotExist("Ana"), a, 100.0f);
+    doc.resourceHelper().addResource(doc.resourceHelper().getNewResourceIfDoesNotExist("Ana"), a);
 
     doc.taskClipboard().copy({a, b});
     const std::optional<std::string> text = desktop.dataForType(kPlainTextType);
