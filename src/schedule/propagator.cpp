@@ -14,6 +14,12 @@ namespace mapolt {
 Propagator::Propagator(Store& context, TaskLengthCalc& durations)
     : context_(context), durations_(durations) {}
 
+void Propagator::endWalk() {
+    visits_.clear();
+    framesRun_ = 0;
+    budget_ = 0;
+}
+
 void Propagator::addInvalidTask(InvalidTask record) {
     if (record.task == nullptr)
         return;
@@ -34,7 +40,7 @@ void Propagator::recalcFromInvalids() {
         }
         invalidTasks_.pop_front();
     }
-    visits_.clear();
+    endWalk();
     context_.flushPendingChanges();
 }
 
@@ -62,10 +68,13 @@ void Propagator::recalcProject(Store& context) {
     for (ATask* t : tasks)
         if (t->subTasks.empty())
             durations_.calcDaysForTask(t);
+    // Every task without predecessors starts a walk, which reaches each linked task; a task
+    // whose end moved starts one too, since a locked start stops the walks that reach it.
     for (std::size_t i = 0; i < tasks.size(); ++i) {
         ATask* t = tasks[i];
         const float end = t->daysFromStart() + t->elapsedTime();
-        if (t->subTasks.empty() && end != ends[i])
+        const bool grew = t->subTasks.empty() && end != ends[i];
+        if (grew || t->dependeeTasks.empty())
             addInvalidTask(InvalidTask{.task = t, .bumpAmountEnd = end - ends[i], .root = true});
     }
     recalcFromInvalids();
@@ -81,25 +90,25 @@ void Propagator::recalcAllSupers(Store& context) {
 void Propagator::calcDepsForSub(ATask* task) {
     push(Step::DepsForSub, task);
     run();
-    visits_.clear();
+    endWalk();
 }
 
 void Propagator::moveSubtasksForTask(ATask* task) {
     push(Step::MoveSubtasks, task);
     run();
-    visits_.clear();
+    endWalk();
 }
 
 void Propagator::moveSupertaskForTask(ATask* task) {
     push(Step::MoveSupertask, task);
     run();
-    visits_.clear();
+    endWalk();
 }
 
 void Propagator::recalcSuper(ATask* task) {
     push(Step::RecalcSuper, task);
     run();
-    visits_.clear();
+    endWalk();
 }
 
 void Propagator::push(Step step, ATask* task) {
@@ -116,7 +125,12 @@ void Propagator::push(Step step, ATask* task) {
 // foreign file can bring one; the walk then stops where it is instead of exhausting memory.
 void Propagator::run() {
     const std::size_t limit = 4 * context_.count(Entity::ATask) + 64;
+    if (budget_ == 0)
+        budget_ =
+            kFramesPerRecord * (context_.count(Entity::ATask) + context_.count(Entity::DepLink)) +
+            kFramesBase;
     while (!stack_.empty()) {
+        ++framesRun_;
         if (stack_.size() > limit) {
             const ATask* looping = stack_.back().task;
             logDiagnostic("Scheduling stopped: the links and summaries around \"" +
@@ -159,14 +173,19 @@ float Propagator::dependeeDist(ATask* successor, ATask* exclude) const {
 void Propagator::stepDepsForSub(Frame& f) {
     if (f.phase == 0) {
         const std::uint64_t now = context_.valueRevision();
-        if (const auto it = visits_.find(f.task);
-            it != visits_.end() && it->second.start == it->second.end && it->second.start == now) {
+        const auto it = visits_.find(f.task);
+        const bool visited = it != visits_.end();
+        if (visited && it->second.start == it->second.end && it->second.start == now) {
             stack_.pop_back();
             return;
         }
         f.revisionAtStart = now;
         invalidateTask(f.task, false);
         f.end = durations_.calcDaysForTask(f.task) + durations_.calcOffset(f.task);
+        if (visited && overBudget() && it->second.taskEnd == f.end) {
+            stack_.pop_back();
+            return;
+        }
         f.links = f.task->dependTasks();
         f.phase = 1;
     }
@@ -189,7 +208,7 @@ void Propagator::stepDepsForSub(Frame& f) {
         push(Step::MoveSubtasks, s);
         return;
     }
-    visits_[f.task] = Visit{f.revisionAtStart, context_.valueRevision()};
+    visits_[f.task] = Visit{f.revisionAtStart, context_.valueRevision(), f.end};
     stack_.pop_back();
 }
 

@@ -21,6 +21,12 @@ class TaskLengthCalc;
 // exactly what that visit did, so it is skipped: this removes the repeated visits of tasks
 // reached along many paths without changing any result. Links and subtasks are walked in
 // store order.
+//
+// While changes keep happening somewhere, that skip rarely applies, and the walk still
+// revisits a task once per path on a lattice of links. Past a budget of steps in proportion
+// to the project's size, a revisit is also skipped when the task's end is the same as at its
+// last completed visit; from there the result may differ from the full walk's, but the walk
+// ends in time on any project.
 class Propagator {
   public:
     Propagator(Store& context, TaskLengthCalc& durations);
@@ -29,8 +35,8 @@ class Propagator {
     void recalcFromInvalids();
     void invalidateTask(ATask* task, bool andChildren);
     void invalidateProject(Store& context);
-    // invalidateProject, then every task's duration recomputed and the successors of the
-    // tasks whose end moved placed, so a calendar change reschedules at once.
+    // invalidateProject, then every duration recomputed and every task placed after its
+    // predecessors, so a calendar change reschedules at once.
     void recalcProject(Store& context);
     void recalcAllSupers(Store& context);
     void calcDepsForSub(ATask* task);
@@ -61,9 +67,14 @@ class Propagator {
     struct Visit {
         std::uint64_t start;
         std::uint64_t end;
+        float taskEnd;
     };
+    static constexpr std::size_t kFramesPerRecord = 4;
+    static constexpr std::size_t kFramesBase = 4096;
 
     void run();
+    void endWalk();
+    bool overBudget() const { return framesRun_ > budget_; }
     void push(Step step, ATask* task);
     void stepDepsForSub(Frame& f);
     void stepMoveSubtasks(Frame& f);
@@ -76,6 +87,8 @@ class Propagator {
     std::deque<InvalidTask> invalidTasks_;
     std::vector<Frame> stack_;
     std::unordered_map<const ATask*, Visit> visits_;
+    std::size_t framesRun_ = 0;
+    std::size_t budget_ = 0;
 };
 
 } // namespace mapolt

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace mapolt {
 namespace {
 
@@ -19,6 +21,7 @@ float endOf(const ATask* t) {
 struct DocumentSchedulingTest : ::testing::Test {
     MemoryPreferences preferences;
     KestilPlannerDocument doc{preferences};
+    int made = 0;
 
     DocumentSchedulingTest() {
         doc.project()->set(&Project::startDate, civil::fromYmd(2026, 3, 5));
@@ -26,6 +29,7 @@ struct DocumentSchedulingTest : ::testing::Test {
 
     ATask* task(float hours) {
         ATask* t = doc.taskHelper().addEndTask(0);
+        t->setName("Task " + std::to_string(++made));
         changeWork(doc.taskLengthCalc(), t, hours);
         return t;
     }
@@ -81,6 +85,36 @@ TEST_F(DocumentSchedulingTest, AHolidayOnTheBaseCalendarReschedulesEveryTaskCros
 
     EXPECT_FLOAT_EQ(endOf(a), 6.0f);
     EXPECT_FLOAT_EQ(b->daysFromStart(), 6.0f);
+}
+
+TEST_F(DocumentSchedulingTest, IndentUnderALinkedTaskDropsTheLinkAndRollsTheSummaryUp) {
+    ATask* a = task(16.0f);
+    ATask* b = task(24.0f);
+    ASSERT_EQ(doc.taskHelper().makeDepenantFrom(a, b), 0);
+    doc.taskHelper().makeSubTask({b});
+    ASSERT_EQ(b->superTask(), a);
+    EXPECT_TRUE(a->dependTasks().empty()) << "a summary cannot lead to its own subtask";
+    EXPECT_TRUE(b->dependeeTasks().empty());
+    doc.taskLengthCalc().calcDaysForTask(a);
+    EXPECT_FLOAT_EQ(a->hours(), 24.0f) << "the summary's work is its subtask's";
+    EXPECT_FLOAT_EQ(endOf(a), endOf(b));
+}
+
+TEST_F(DocumentSchedulingTest, OutdentThatAdoptsALinkedSiblingDropsTheLink) {
+    ATask* s = task(8.0f);
+    ATask* b = task(8.0f);
+    ATask* c = task(8.0f);
+    doc.taskHelper().makeSubTask({b, c});
+    ASSERT_EQ(b->superTask(), s);
+    ASSERT_EQ(c->superTask(), s);
+    ASSERT_EQ(b->nextSibling(), c);
+    ASSERT_EQ(doc.taskHelper().makeDepenantFrom(b, c), 0);
+    EXPECT_FLOAT_EQ(c->daysFromStart(), b->daysFromStart() + 1.0f);
+    doc.taskHelper().makeSuperTask({b});
+    ASSERT_EQ(c->superTask(), b);
+    ASSERT_EQ(b->superTask(), nullptr);
+    EXPECT_TRUE(b->dependTasks().empty());
+    EXPECT_TRUE(s->subTasks.empty());
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <random>
 #include <string>
@@ -17,6 +18,10 @@
 
 namespace mapolt::testing {
 namespace {
+
+float endOf(const ATask* t) {
+    return t->daysFromStart() + t->elapsedTime();
+}
 
 // One copy of a random project, driven by one engine.
 struct Copy {
@@ -171,6 +176,33 @@ TEST(PropagationDifferentialTest, LongChainSchedulesWithoutRecursion) {
     const float last = chain.back()->daysFromStart();
     EXPECT_GT(last, 100'000.0f * 7 / 5 - 10);
     EXPECT_LT(last, 100'001.0f * 7 / 5 + 10);
+}
+
+// Two tasks per level, each linked to both of the next level: 2^80 paths from the head, which
+// a walk revisiting a task once per path would never finish.
+TEST(PropagationDifferentialTest, LatticeOfLinksIsPlacedAfterEveryLatestPredecessor) {
+    ScheduleFixture fx;
+    std::vector<std::array<ATask*, 2>> levels;
+    for (int i = 0; i < 80; ++i) {
+        levels.push_back({fx.leaf(8.0f * static_cast<float>(1 + i % 3)), fx.leaf(8.0f)});
+        fx.engine.calcDaysForTask(levels.back()[0]);
+        fx.engine.calcDaysForTask(levels.back()[1]);
+        if (i == 0)
+            continue;
+        for (ATask* from : levels[levels.size() - 2])
+            for (ATask* to : levels.back()) {
+                auto* l = fx.store.insert<DepLink>();
+                l->set(&DepLink::dependeeTask, to);
+                l->set(&DepLink::dependTask, from);
+            }
+    }
+    fx.store.flushPendingChanges();
+    changeWork(fx.engine, levels.front()[0], 40.0f);
+    for (std::size_t i = 1; i < levels.size(); ++i) {
+        const float latest = std::max(endOf(levels[i - 1][0]), endOf(levels[i - 1][1]));
+        for (const ATask* t : levels[i])
+            ASSERT_FLOAT_EQ(t->daysFromStart(), latest) << "level " << i;
+    }
 }
 
 // The link service refuses such a loop, but an outline edit or a foreign file can bring one:
