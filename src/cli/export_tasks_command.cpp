@@ -48,7 +48,7 @@ int exportTasks(std::span<const std::string_view> args) {
     auto document = cli::openPlan(std::string(args[0]), preferences);
     if (!document)
         return 1;
-    ColumnController columns(document->store(), document->project());
+    ColumnController& columns = document->columnController();
     columns.rebuildActiveColumns();
     int failures = 0;
     Exporter exporter(

@@ -4,9 +4,11 @@
 #include "appearance/preset_styles.h"
 #include "appearance/style_tree.h"
 #include "document/atomic_file_writer.h"
+#include "document/task_clipboard.h"
 #include "document/text_measurer.h"
 #include "interchange/json_export.h"
 #include "model/entities.h"
+#include "table/column_controller.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,6 +50,10 @@ void KestilPlannerDocument::finishInit() {
     ensureStyle(*p);
     showingTable_ = p->showsDivider();
     services_ = createDocumentServices(store_, p, preferences_);
+    columnEditing_.reset(new ColumnEditing{*services_.taskHelper, *services_.taskLengthCalc,
+                                           *services_.resourceHelper});
+    columns_ = std::make_unique<ColumnController>(store_, p, columnEditing_.get());
+    makeClipboard();
     store_.undoManager().removeAllActions();
     store_.undoManager().setAfterUndoRedo([this] { undoNotification(); });
     projectChangedObserver_ = NotificationObserver(
@@ -63,6 +69,26 @@ KestilPlannerDocument::~KestilPlannerDocument() {
     ApperanceTVController& panel = ApperanceTVController::sharedApperanceTVController();
     if (project_ != nullptr && panel.project() == project_)
         panel.setProject(nullptr);
+}
+
+void KestilPlannerDocument::makeClipboard() {
+    ClipboardServices services{store_,
+                               *services_.taskHelper,
+                               *services_.taskLengthCalc,
+                               *services_.resourceHelper,
+                               columns_.get(),
+                               alerts_};
+    clipboard_ = std::make_unique<TaskClipboard>(services, *pasteboard_);
+}
+
+void KestilPlannerDocument::setPasteboard(Pasteboard* pasteboard) {
+    pasteboard_ = pasteboard != nullptr ? pasteboard : &ownPasteboard_;
+    makeClipboard();
+}
+
+void KestilPlannerDocument::setAlertPresenter(AlertPresenter* alerts) {
+    alerts_ = alerts;
+    makeClipboard();
 }
 
 Project* KestilPlannerDocument::project() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document_services.h"
+#include "document/pasteboard.h"
 #include "document/plan_file.h"
 #include "document/row_height_animation.h"
 #include "document/zoom_animation.h"
@@ -13,9 +14,13 @@
 
 namespace mapolt {
 
+class AlertPresenter;
+class ColumnController;
+struct ColumnEditing;
 class Preferences;
 class Project;
 class Style;
+class TaskClipboard;
 class TaskHelper;
 class TextMeasurer;
 
@@ -57,6 +62,15 @@ class KestilPlannerDocument {
     DependencyLinks& dependencyLinks() { return *services_.dependencyLinks; }
     ResourceHelper& resourceHelper() { return *services_.resourceHelper; }
     CriticalPath& criticalPath() { return *services_.criticalPath; }
+
+    // The task table's columns, editing through this document's services.
+    ColumnController& columnController() { return *columns_; }
+    // Copy, cut, paste and delete of tasks with the shown columns as the text form. Until the
+    // app gives it the desktop clipboard the document keeps a pasteboard of its own.
+    TaskClipboard& taskClipboard() { return *clipboard_; }
+    void setPasteboard(Pasteboard* pasteboard);
+    // Asks the duplicate assignment question on paste; none adds duplicates silently.
+    void setAlertPresenter(AlertPresenter* alerts);
 
     // What RecalcProject asks for after a calendar change: every duration read again from
     // the calendars, the dependent tasks placed, then ProjectChanged.
@@ -100,11 +114,18 @@ class KestilPlannerDocument {
     void zoomBy(float factor);
     float singleOrBaselineHeight() const;
     void postProjectChanged() const;
+    void makeClipboard();
 
     Store store_;
     const Preferences& preferences_;
     Project* project_ = nullptr;
     DocumentServices services_;
+    std::unique_ptr<ColumnEditing> columnEditing_;
+    std::unique_ptr<ColumnController> columns_;
+    MemoryPasteboard ownPasteboard_;
+    Pasteboard* pasteboard_ = &ownPasteboard_;
+    AlertPresenter* alerts_ = nullptr;
+    std::unique_ptr<TaskClipboard> clipboard_;
     TextMeasurer* textMeasurer_ = nullptr;
 
     ZoomAnimation zoom_{kDefaultDayWidth};

@@ -7,23 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <unordered_set>
 
 namespace mapolt {
 
 namespace {
-
-std::string mediumDate(Date d) {
-    const auto t = static_cast<std::time_t>(std::floor(d.seconds));
-    struct tm local {};
-    if (localtime_r(&t, &local) == nullptr)
-        return "";
-    char month[64];
-    std::strftime(month, sizeof month, "%b", &local);
-    return std::string(month) + " " + std::to_string(local.tm_mday) + ", " +
-           std::to_string(local.tm_year + 1900);
-}
 
 std::optional<Date> dateOf(const Attribute<Date>& a) {
     return a.optional();
@@ -36,7 +24,7 @@ std::string reportNumber(float value) {
 }
 
 std::string reportDate(const std::optional<Date>& date) {
-    return date ? TextFileExporter::csvField(mediumDate(*date), ",") : std::string();
+    return date ? TextFileExporter::csvField(formats::mediumDate(*date), ",") : std::string();
 }
 
 void BaselineCostController::calcCurrent(const Store& context, const Baseline* baseline) {

@@ -163,6 +163,36 @@ std::string shortDate(Date d) {
     return out;
 }
 
+std::string mediumDate(Date d) {
+    return mediumDate(d, nl_langinfo(D_FMT));
+}
+
+std::string mediumDate(Date d, std::string_view shortPattern) {
+    const auto t = static_cast<time_t>(std::floor(d.seconds));
+    struct tm local {};
+    if (localtime_r(&t, &local) == nullptr)
+        return "";
+    const int year = local.tm_year + 1900;
+    char buf[128];
+    if (shortPattern.starts_with("%m")) {
+        char month[64];
+        std::strftime(month, sizeof month, "%b", &local);
+        std::snprintf(buf, sizeof buf, "%s %d, %d", month, local.tm_mday, year);
+    } else if (shortPattern.starts_with("%Y") || shortPattern.starts_with("%y")) {
+        // Year-first locales keep their numeric order and separator, with the full year.
+        const char separator = shortPattern.size() > 2 ? shortPattern[2] : '-';
+        std::snprintf(buf, sizeof buf, "%d%c%02d%c%02d", year, separator, local.tm_mon + 1,
+                      separator, local.tm_mday);
+    } else if (shortPattern.find('.') != std::string_view::npos) {
+        std::snprintf(buf, sizeof buf, "%02d.%02d.%d", local.tm_mday, local.tm_mon + 1, year);
+    } else {
+        char month[64];
+        std::strftime(month, sizeof month, "%b", &local);
+        std::snprintf(buf, sizeof buf, "%d %s %d", local.tm_mday, month, year);
+    }
+    return buf;
+}
+
 std::optional<double> parseInteger(std::string_view text) {
     return parseNumber(text);
 }

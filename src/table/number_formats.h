@@ -20,6 +20,10 @@ std::string integer(double value);
 std::string percent(double value);
 // The short date style of the locale, without a time: 1/5/10 in US English.
 std::string shortDate(Date d);
+// The medium date style of the locale, without a time: Jan 5, 2010 in US English. It is
+// told apart by the locale's short pattern, passed in for a locale other than the process's.
+std::string mediumDate(Date d);
+std::string mediumDate(Date d, std::string_view shortPattern);
 
 // What the integer and percent formatters read back from typed text; none when the text is
 // no number. Grouping characters are accepted, a trailing percent sign too.

@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,119 @@ TEST_F(CliTest, FailuresNameTheFileAndLeaveTheOutputAlone) {
     const CliRun wrong = cli({"info"});
     EXPECT_NE(wrong.status, 0);
     EXPECT_THAT(wrong.err, HasSubstr("usage: info FILE"));
+}
+
+// Three tasks of 16, 8 and 4 hours chained by links, all stored at day 0 with no length, so
+// only a full recalculation places them; the first is 40 % done and its name holds a tab.
+// Their stored row numbers are all wrong.
+struct ScheduleCliTest : CliTest {
+    std::filesystem::path unscheduledChain(const std::string& name, bool markLast) {
+        KestilPlannerDocument doc(preferences);
+        Store& s = doc.store();
+        doc.project()->set(&Project::startDate, civil::fromYmd(2026, 3, 2));
+        const std::vector<std::pair<std::string, float>> steps{
+            {"Dig\there", 16.0f}, {"Pour", 8.0f}, {"Cure", 4.0f}};
+        ATask* previous = nullptr;
+        for (const auto& [taskName, hours] : steps) {
+            ATask* t = doc.taskHelper().addEndTask(0.0f);
+            t->setName(taskName);
+            t->set(&ATask::hours, hours);
+            t->set(&ATask::elapsedTime, 0.0f);
+            t->set(&ATask::daysFromStart, 0.0f);
+            if (previous != nullptr) {
+                auto* link = s.insert<DepLink>();
+                link->set(&DepLink::dependTask, previous);
+                link->set(&DepLink::dependeeTask, t);
+            } else {
+                t->set(&ATask::percComp, 40.0f);
+            }
+            if (markLast && taskName == "Pour")
+                t->set(&ATask::isCritical, true);
+            previous = t;
+        }
+        for (ATask* t : s.fetch<ATask>())
+            t->set(&ATask::viewOrder, 7);
+        const std::filesystem::path file = folder / name;
+        std::string error;
+        EXPECT_TRUE(doc.writeToURL(file, error)) << error;
+        return file;
+    }
+
+    static constexpr const char* kHeader = "no\tdepth\tname\tstart\telapsed\thours\tperc\tlevel\n";
+};
+
+TEST_F(ScheduleCliTest, PrintsEveryTaskPlacedByAFullRecalculation) {
+    const std::filesystem::path plan = unscheduledChain("chain.json", false);
+    const std::string before = Folder::read(plan);
+    const CliRun run = cli({"schedule", plan.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, std::string(kHeader) +
+                           "1\t0\tDig here\t0.0000\t2.0000\t16.0000\t40.0000\t0\n"
+                           "2\t0\tPour\t2.0000\t1.0000\t8.0000\t0.0000\t0\n"
+                           "3\t0\tCure\t3.0000\t0.5000\t4.0000\t0.0000\t0\n");
+    EXPECT_EQ(Folder::read(plan), before);
+}
+
+TEST_F(ScheduleCliTest, GivesTheLevelsOfTheChosenCriticalPath) {
+    const std::filesystem::path plan = unscheduledChain("chain.json", true);
+    const auto levels = [&](const std::string& roots) {
+        const CliRun run = cli({"schedule", plan.string(), "--critical", roots});
+        EXPECT_EQ(run.status, 0) << run.err;
+        std::string last;
+        std::istringstream lines(run.out);
+        std::string line;
+        std::getline(lines, line);
+        while (std::getline(lines, line))
+            last += line.substr(line.rfind('\t') + 1);
+        return last;
+    };
+    EXPECT_EQ(levels("end"), "223");
+    EXPECT_EQ(levels("marked"), "230");
+    EXPECT_EQ(levels("both"), "233");
+
+    const CliRun wrong = cli({"schedule", plan.string(), "--critical", "late"});
+    EXPECT_NE(wrong.status, 0);
+    EXPECT_THAT(wrong.err, HasSubstr("late"));
+    EXPECT_EQ(wrong.out, "");
+}
+
+TEST_F(ScheduleCliTest, SavesTheRescheduledPlanOnlyWhenAsked) {
+    const std::filesystem::path plan = unscheduledChain("chain.json", false);
+    const std::filesystem::path out = folder / "scheduled.json";
+    const CliRun run = cli({"schedule", plan.string(), "-o", out.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto doc = open(out);
+    ASSERT_NE(doc, nullptr);
+    std::vector<float> starts;
+    for (const ATask* t : doc->taskHelper().outlineOrder())
+        starts.push_back(t->daysFromStart());
+    EXPECT_EQ(starts, (std::vector<float>{0.0f, 2.0f, 3.0f}));
+
+    const std::filesystem::path into = folder / "no-such-folder" / "out.json";
+    const CliRun failed = cli({"schedule", plan.string(), "-o", into.string()});
+    EXPECT_NE(failed.status, 0);
+    EXPECT_THAT(failed.err, HasSubstr(into.string()));
+    EXPECT_EQ(lines(failed.err), 1u);
+}
+
+TEST_F(ScheduleCliTest, RunsOnTheHouseExample) {
+    const CliRun run =
+        cli({"schedule", MAPOLT_EXAMPLES "/house-build.mapolt", "--critical", "end"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line + "\n", kHeader);
+    int row = 0;
+    int roots = 0;
+    while (std::getline(lines, line)) {
+        ++row;
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 7) << line;
+        EXPECT_EQ(line.substr(0, line.find('\t')), std::to_string(row));
+        roots += line.back() == '3' ? 1 : 0;
+    }
+    EXPECT_GT(row, 30);
+    EXPECT_GE(roots, 1);
 }
 
 } // namespace

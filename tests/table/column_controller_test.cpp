@@ -127,6 +127,20 @@ TEST(NumberFormatsTest, PatternsOfTheTableAndTheReports) {
     EXPECT_EQ(formats::money(1234.5), "1,234.50");
 }
 
+TEST(NumberFormatsTest, MediumDatesFollowTheLocalesOrder) {
+    std::setlocale(LC_ALL, "en_US.UTF-8");
+    // An evening time on the day of the spring clock change stays on its calendar day.
+    const Date evening{civil::fromYmd(2026, 3, 8).seconds + 17.75 * 3600.0};
+    EXPECT_EQ(formats::mediumDate(evening), "Mar 8, 2026");
+    EXPECT_EQ(formats::mediumDate(civil::fromYmd(2010, 1, 5)), "Jan 5, 2010");
+    std::setlocale(LC_ALL, "C");
+    const Date d = civil::fromYmd(2010, 1, 5);
+    EXPECT_EQ(formats::mediumDate(d), "Jan 5, 2010");
+    EXPECT_EQ(formats::mediumDate(d, "%d.%m.%y"), "05.01.2010");
+    EXPECT_EQ(formats::mediumDate(d, "%Y/%m/%d"), "2010/01/05");
+    EXPECT_EQ(formats::mediumDate(d, "%d/%m/%y"), "5 Jan 2010");
+}
+
 } // namespace
 } // namespace mapolt
 
