@@ -88,6 +88,9 @@ void KestilPlannerDocument::setPasteboard(Pasteboard* pasteboard) {
 
 void KestilPlannerDocument::setAlertPresenter(AlertPresenter* alerts) {
     alerts_ = alerts;
+    duplicateQuestion_ =
+        alerts != nullptr ? std::make_unique<DuplicateResourceQuestion>(*alerts) : nullptr;
+    services_.resourceHelper->setDelegate(duplicateQuestion_.get());
     makeClipboard();
 }
 

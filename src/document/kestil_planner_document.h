@@ -69,7 +69,8 @@ class KestilPlannerDocument {
     // app gives it the desktop clipboard the document keeps a pasteboard of its own.
     TaskClipboard& taskClipboard() { return *clipboard_; }
     void setPasteboard(Pasteboard* pasteboard);
-    // Asks the duplicate assignment question on paste; none adds duplicates silently.
+    // Asks the duplicate assignment question whenever a resource is assigned twice (table,
+    // palette, paste); none adds duplicates silently.
     void setAlertPresenter(AlertPresenter* alerts);
 
     // What RecalcProject asks for after a calendar change: every duration read again from
@@ -125,6 +126,7 @@ class KestilPlannerDocument {
     MemoryPasteboard ownPasteboard_;
     Pasteboard* pasteboard_ = &ownPasteboard_;
     AlertPresenter* alerts_ = nullptr;
+    std::unique_ptr<DuplicateResourceQuestion> duplicateQuestion_;
     std::unique_ptr<TaskClipboard> clipboard_;
     TextMeasurer* textMeasurer_ = nullptr;
 

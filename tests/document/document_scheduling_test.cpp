@@ -3,6 +3,7 @@
 #include "model/notification_center.h"
 #include "model/preferences.h"
 #include "schedule/task_editing.h"
+#include "support/fake_alert_presenter.h"
 #include "support/notification_recorder.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,23 @@ TEST_F(DocumentSchedulingTest, OutdentThatAdoptsALinkedSiblingDropsTheLink) {
     ASSERT_EQ(b->superTask(), nullptr);
     EXPECT_TRUE(b->dependTasks().empty());
     EXPECT_TRUE(s->subTasks.empty());
+}
+
+TEST_F(DocumentSchedulingTest, AssigningAResourceTwiceAsksTheDocumentsAlertPresenter) {
+    ATask* t = task(16.0f);
+    Resource* r = doc.resourceHelper().getNewResource(std::string("Ann"));
+    testing::FakeAlertPresenter alerts;
+    doc.setAlertPresenter(&alerts);
+    doc.resourceHelper().addResource(r, t);
+    alerts.answers = {"Cancel"};
+    doc.resourceHelper().addResource(r, t);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].message, "You are adding multiple resources");
+    EXPECT_EQ(t->resources.size(), 1u);
+
+    doc.setAlertPresenter(nullptr);
+    doc.resourceHelper().addResource(r, t);
+    EXPECT_EQ(t->resources.size(), 2u) << "without a presenter nothing is asked";
 }
 
 } // namespace
