@@ -1,6 +1,8 @@
 #include "support/temp_folder.h"
 
+#include "support/testdata.h"
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -50,6 +52,7 @@ struct InterchangeCommandsTest : ::testing::Test {
 };
 
 TEST_F(InterchangeCommandsTest, ImportExportAndListsOfARealFile) {
+    MAPOLT_REQUIRE_TESTDATA();
     const CliRun imported =
         cli("import-xml " + quoted(kCorpus / "ta-one-sided-links.xml") + " " + quoted(plan));
     ASSERT_EQ(imported.status, 0) << imported.output;
@@ -68,6 +71,7 @@ TEST_F(InterchangeCommandsTest, ImportExportAndListsOfARealFile) {
 }
 
 TEST_F(InterchangeCommandsTest, TextImportBaselineAndStatus) {
+    MAPOLT_REQUIRE_TESTDATA();
     ASSERT_EQ(cli("import-xml " + quoted(kCorpus / "msp2007-assignments.xml") + " " + quoted(plan))
                   .status,
               0);

@@ -8,7 +8,9 @@
 #include "support/random_project.h"
 #include "support/temp_folder.h"
 
+#include "support/testdata.h"
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/xmlschemas.h>
@@ -131,6 +133,7 @@ struct ProjectXmlExportTest : ::testing::Test {
 };
 
 TEST_F(ProjectXmlExportTest, TheFileValidatesAgainstTheSchema) {
+    MAPOLT_REQUIRE_TESTDATA();
     buildPlan();
     const std::string text = exportText();
     EXPECT_EQ(SchemaCheck::shared().problems(text), "");
@@ -138,6 +141,7 @@ TEST_F(ProjectXmlExportTest, TheFileValidatesAgainstTheSchema) {
 }
 
 TEST_F(ProjectXmlExportTest, AnEmptyProjectValidatesAndEndsWhereItStarts) {
+    MAPOLT_REQUIRE_TESTDATA();
     testing::PlannerFixture empty;
     ProjectExport exporter;
     const std::string text = exporter.exportProject(empty.store, empty.engine);
@@ -151,6 +155,7 @@ TEST_F(ProjectXmlExportTest, AnEmptyProjectValidatesAndEndsWhereItStarts) {
 }
 
 TEST_F(ProjectXmlExportTest, RandomProjectsWithHostileStringsValidate) {
+    MAPOLT_REQUIRE_TESTDATA();
     for (std::uint32_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE(seed);
         Store store;
@@ -187,6 +192,7 @@ TEST_F(ProjectXmlExportTest, WorkingWeekdaysHoldTheirTimesInsideWorkingTimes) {
 }
 
 TEST_F(ProjectXmlExportTest, TasksInOutlineOrderWithUIDsAfterTheSummary) {
+    MAPOLT_REQUIRE_TESTDATA();
     buildPlan();
     // A task created last but moved to the top of the outline comes first.
     ATask* first = plan.helper.insertTaskAfter(plan.named("Build"));

@@ -4,7 +4,9 @@
 #include "support/planner_fixture.h"
 #include "support/temp_folder.h"
 
+#include "support/testdata.h"
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
@@ -325,6 +327,7 @@ FileCounts countFile(const std::filesystem::path& file) {
 }
 
 TEST(ProjectXmlCorpusTest, EveryRealFileImportsWhatItHolds) {
+    MAPOLT_REQUIRE_TESTDATA();
     std::size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kCorpus)) {
         if (entry.path().extension() != ".xml")
@@ -360,6 +363,7 @@ namespace {
 
 // Cut and damaged copies of real files: every one imports or is refused, none crashes or hangs.
 TEST(ProjectXmlDamageTest, DamagedFilesNeverBreakTheImport) {
+    MAPOLT_REQUIRE_TESTDATA();
     static const std::string kDamage{'<', '>', '&', '/', '"', '\0', '\xff', '9', '-', 'T'};
     std::mt19937 rng(7);
     std::size_t tried = 0;
@@ -394,6 +398,7 @@ TEST(ProjectXmlDamageTest, DamagedFilesNeverBreakTheImport) {
 
 // The tree walk that answers the import's queries selects exactly what libxml2's XPath does.
 TEST(XmlQueryTest, TheWalkSelectsWhatXPathSelects) {
+    MAPOLT_REQUIRE_TESTDATA();
     const std::vector<std::string> documentPaths{".//Project/Name[1]",
                                                  ".//Project/Title[1]",
                                                  ".//Project/StartDate[1]",
