@@ -198,10 +198,7 @@ std::pair<int, int> BaseProjectView::rowsIn(const QRectF& rect) const {
 void BaseProjectView::drawChartRect(QPainter& painter, const QRectF& rect) {
     tCell_.reset();
     const ChartStyle s = context_->style();
-    painter.save();
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect, s.colour(ColourSlot::Background, QColor(255, 255, 255)));
-    painter.restore();
+    s.fillBackground(painter, rect);
     drawGridLines(painter, rect);
     drawColumnLines(painter, rect);
     const auto [first, last] = rowsIn(rect);

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -131,6 +132,13 @@ ChartShadow ChartStyle::shadow(bool mono) const {
     c.setAlphaF(kShadowAlpha);
     s.colour = c;
     return s;
+}
+
+void ChartStyle::fillBackground(QPainter& painter, const QRectF& rect) const {
+    painter.save();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect, colour(ColourSlot::Background, QColor(255, 255, 255)));
+    painter.restore();
 }
 
 } // namespace mapolt

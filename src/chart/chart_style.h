@@ -7,6 +7,9 @@
 #include <QFont>
 #include <QString>
 
+class QPainter;
+class QRectF;
+
 #include <string>
 
 class QPaintDevice;
@@ -55,6 +58,9 @@ class ChartStyle {
     static int positionOf(const StyleElement* element);
     // The element's font at its size (or `size` when given), bold when the element is bold.
     static QFont fontOf(const StyleElement* element, double size = 0.0);
+
+    // Replaces what `rect` held with the background colour (white when the style has none).
+    void fillBackground(QPainter& painter, const QRectF& rect) const;
 
     // `mono` greys the colour to 0.9, as the chart's link shadow does in black and white.
     ChartShadow shadow(bool mono) const;

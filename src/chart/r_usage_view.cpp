@@ -126,10 +126,7 @@ void RUsageView::drawAntihghlight(QPainter& painter, const QRectF& rect, int row
 void RUsageView::drawRect(QPainter& painter, const QRectF& rect) {
     const ChartStyle s = context_->style();
     const ChartGeometry& g = context_->geometry();
-    painter.save();
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect, s.colour(ColourSlot::Background, QColor(255, 255, 255)));
-    painter.restore();
+    s.fillBackground(painter, rect);
     drawGridLines(painter, rect);
     drawColumnLines(painter, rect);
 

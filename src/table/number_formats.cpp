@@ -154,8 +154,8 @@ std::string shortDate(Date d) {
             std::snprintf(buf, sizeof buf, "%02d", (local.tm_year + 1900) % 100);
             break;
         default: {
-            const char spec[] = {'%', field, '\0'};
-            std::strftime(buf, sizeof buf, spec, &local);
+            const char pattern[] = {'%', field, '\0'};
+            std::strftime(buf, sizeof buf, pattern, &local);
         }
         }
         out += buf;
