@@ -27,6 +27,7 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWidgetAction>
@@ -167,6 +168,11 @@ ChartWindowController::ChartWindowController(AppContol& app, std::unique_ptr<Doc
 }
 
 ChartWindowController::~ChartWindowController() {
+    // Widgets that lose focus or selection while they go must not reach back into the window.
+    for (QObject* sender :
+         std::initializer_list<QObject*>{nameField_, dateField_, table_, table_->selectionModel(),
+                                         chart_, split_, bridge_.get()})
+        disconnect(sender, nullptr, this, nullptr);
     // The views read the document until they are gone, so they go before it.
     delete takeCentralWidget();
     delete outline_;
@@ -587,7 +593,8 @@ void ChartWindowController::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!dividerPlaced_) {
         dividerPlaced_ = true;
-        placeDivider();
+        // Once the layout has given the split its width.
+        QTimer::singleShot(0, this, &ChartWindowController::placeDivider);
     }
 }
 

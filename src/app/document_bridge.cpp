@@ -143,6 +143,7 @@ void DocumentBridge::heardProjectChanged() {
 
 void DocumentBridge::deliver() {
     pending_ = false;
+    document_->placeInvalidTasks();
     document_->projectChanged();
     // The critical path follows the project; an animation step changes nothing it reads.
     const std::uint64_t revision = store().valueRevision();

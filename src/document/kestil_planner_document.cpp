@@ -247,7 +247,6 @@ void KestilPlannerDocument::measureLeftLabels() {
 }
 
 void KestilPlannerDocument::projectChanged() {
-    placeInvalidTasks();
     measureLeftLabels();
     leftMargin_ = leftLabels_.marginAt(dayWidth(), kMinimumLeftMargin);
     if (!rowHeight_.animating())
