@@ -14,6 +14,9 @@ namespace mapolt::testing {
 void AppFixture::SetUp() {
     ASSERT_TRUE(folder.isValid());
     app = std::make_unique<AppContol>();
+    // Each test starts from the shipped defaults: no recent files, toolbar or settings left
+    // by another.
+    app->preferences().settings().clear();
     QtAlertPresenter::setScript([this](const Alert& alert) {
         alertsShown.push_back(alert);
         std::string title = alert.buttons.empty() ? "OK" : alert.buttons.back();
