@@ -1,5 +1,6 @@
 #include "app_fixture.h"
 
+#include "model/diagnostic_log.h"
 #include "model/notification_center.h"
 #include "table/table_column.h"
 
@@ -89,7 +90,13 @@ TEST_F(DocumentWindow, SaveFromTheCloseQuestionWritesTheFile) {
 TEST_F(DocumentWindow, ADamagedPlanFileIsNamedAndNothingOpens) {
     const std::string file = path("damaged.mapolt");
     std::ofstream(file) << "{\"project\": [1, 2";
+    std::vector<std::string> logged;
+    const DiagnosticSink previous =
+        setDiagnosticSink([&](std::string_view line) { logged.emplace_back(line); });
     EXPECT_EQ(app->openDocument(QString::fromStdString(file)), nullptr);
+    setDiagnosticSink(previous);
+    ASSERT_FALSE(logged.empty());
+    EXPECT_EQ(logged.back().rfind("encountered the following error: ", 0), 0u) << logged.back();
     EXPECT_TRUE(app->windows().empty());
     ASSERT_EQ(alertsShown.size(), 1u);
     EXPECT_NE(alertsShown[0].message.find("damaged.mapolt"), std::string::npos)
@@ -250,6 +257,41 @@ TEST_F(DocumentWindow, HidingTheTableKeepsTheDividerForWhenItComesBack) {
     EXPECT_TRUE(w.outlineView().isVisible());
     EXPECT_EQ(w.outlineView().width(), 333);
     EXPECT_FALSE(w.isWindowModified());
+}
+
+TEST_F(DocumentWindow, ImportsAndExportsRunFromTheMenus) {
+    ChartWindowController& w = newWindow();
+    addTasks(w, 2);
+    std::string chosen;
+    FileChooser::setScript(
+        [&](FileChooser::Kind, const QString&) { return QString::fromStdString(chosen); });
+
+    chosen = path("plan.pdf");
+    app->actions().exportPdf->trigger();
+    EXPECT_EQ(readAll(chosen).substr(0, 5), "%PDF-");
+
+    chosen = path("plan.xml");
+    app->actions().exportProjectXml->trigger();
+    EXPECT_NE(readAll(chosen).find("<Name>T2</Name>"), std::string::npos);
+
+    // The exported file comes back as a new document, after the question about what
+    // project XML leaves out.
+    answerAlerts({"OK"});
+    app->actions().importProjectXml->trigger();
+    ASSERT_EQ(app->windows().size(), 2u);
+    EXPECT_EQ(app->windows().back()->bridge().document().taskHelper().outlineOrder().size(), 2u);
+
+    app->setFront(&w);
+    chosen = path("list.txt");
+    std::ofstream(chosen) << "Outside\tPaint\t\t2\n";
+    app->actions().importText->trigger();
+    EXPECT_EQ(outlineNames(w).size(), 4u);
+    EXPECT_EQ(w.bridge().undoTitle(), "Undo Import Text");
+
+    chosen = path("look.zqstyle");
+    app->actions().exportStyle->trigger();
+    EXPECT_NE(readAll(chosen).find('{'), std::string::npos);
+    EXPECT_TRUE(alertsShown.size() == 1u) << alertsShown.back().message;
 }
 
 } // namespace
