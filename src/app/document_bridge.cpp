@@ -19,6 +19,12 @@ DocumentBridge::DocumentBridge(std::unique_ptr<KestilPlannerDocument> document, 
     : document_(std::move(document)), filePath_(std::move(filePath)) {
     document_->setAlertPresenter(&alerts_);
     document_->setPasteboard(&pasteboard_);
+    {
+        // Reading a file leaves durations to be computed; that is part of opening it, not
+        // an edit, so it neither marks the document nor becomes an undo step.
+        UndoRegistrationPause pause(document_->store().undoManager());
+        document_->placeInvalidTasks();
+    }
     timer_.setInterval(kAnimationIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &DocumentBridge::tick);
     const Store* scope = &document_->store();
