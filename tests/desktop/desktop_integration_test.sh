@@ -35,7 +35,7 @@ grep -qx "MimeType=application/x-mapolt-plan;" "$desktop/$app_id.desktop" ||
 grep -q '<mime-type type="application/x-mapolt-plan">' "$desktop/$app_id.mime.xml" ||
   fail "MIME package does not define application/x-mapolt-plan"
 
-prefix=$(mktemp -d)
+prefix=$(cd "$(mktemp -d)" && pwd -P)
 trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build_dir" --prefix "$prefix" >"$prefix/install.log" 2>&1 ||
   { cat "$prefix/install.log"; fail "cmake --install"; }
@@ -54,6 +54,25 @@ expect_file share/icons/hicolor/scalable/mimetypes/application-x-mapolt-plan.svg
 if [ -f "$build_dir/mapolt" ]; then
   [ -x "$prefix/bin/mapolt" ] || fail "not installed: bin/mapolt"
 fi
+
+# The window's toolbar images, the preset styles and the chart's pictures.
+for image in inndTsk2 outTsk2 insbel2 insbef2 moveup2 movedn2 inspect-but Resources charticon \
+  printicon mapolt; do
+  expect_file share/mapolt/icons/$image.svg
+done
+expect_file share/mapolt/clean.zqstyle
+expect_file share/mapolt/dep.xpm
+
+# The installed program reads its resources from the prefix, not from the source tree: once
+# the installed style is gone it cannot make a plan with it.
+env -u MAPOLT_RESOURCES "$prefix/bin/mapolt-cli" new "$prefix/a.mapolt" --style school ||
+  fail "installed mapolt-cli cannot make a plan with an installed style"
+rm -f "$prefix/share/mapolt/school.zqstyle"
+if out=$(env -u MAPOLT_RESOURCES "$prefix/bin/mapolt-cli" new "$prefix/b.mapolt" --style school 2>&1); then
+  fail "installed mapolt-cli read a style from outside its prefix"
+fi
+grep -qF "$prefix/share/mapolt/school.zqstyle" <<<"$out" ||
+  fail "installed mapolt-cli did not look in $prefix/share/mapolt: $out"
 
 # A PNG gives its width and height as big-endian 32-bit numbers from byte 16 on.
 png_size() {
