@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 namespace mapolt {
 
@@ -35,7 +36,19 @@ const PresetStyle* presetForResource(std::string_view resourceName) {
 std::filesystem::path resourceDirectory() {
     if (const char* dir = std::getenv("MAPOLT_RESOURCES"); dir != nullptr && *dir != '\0')
         return dir;
+    // An installed program must not depend on the source tree it was built from.
+    std::error_code ec;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        std::filesystem::path installed = installedResourceDirectory(executable);
+        if (std::filesystem::is_directory(installed, ec))
+            return installed;
+    }
     return MAPOLT_RESOURCE_DIR;
+}
+
+std::filesystem::path installedResourceDirectory(const std::filesystem::path& executable) {
+    return (executable.parent_path() / MAPOLT_INSTALLED_RESOURCES).lexically_normal();
 }
 
 std::filesystem::path presetPath(const PresetStyle& preset,

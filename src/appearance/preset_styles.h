@@ -23,9 +23,13 @@ const std::array<PresetStyle, 3>& presetStyles();
 const PresetStyle* presetNamed(std::string_view displayName);
 const PresetStyle* presetForResource(std::string_view resourceName);
 
-// The application's resources: $MAPOLT_RESOURCES when set, else the folder the build
-// was configured with.
+// The application's resources: $MAPOLT_RESOURCES when set, else the installed folder
+// beside the running program when there is one, else the folder the build was configured
+// with.
 std::filesystem::path resourceDirectory();
+// Where the program `executable` finds its resources once installed (PREFIX/share/mapolt
+// for PREFIX/bin/mapolt).
+std::filesystem::path installedResourceDirectory(const std::filesystem::path& executable);
 std::filesystem::path presetPath(const PresetStyle& preset,
                                  const std::filesystem::path& directory = resourceDirectory());
 // The preset file's text; none when it is missing or unreadable.

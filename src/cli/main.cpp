@@ -8,23 +8,31 @@
 
 namespace {
 
-void printUsage() {
-    std::fprintf(stderr, "usage:\n");
+void printUsage(std::FILE* to) {
+    std::fprintf(to, "usage:\n");
     for (const auto& command : mapolt::cli::commands())
-        std::fprintf(stderr, "  mapolt-cli %s\n", command.usage.c_str());
+        std::fprintf(to, "  mapolt-cli %s\n", command.usage.c_str());
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string_view name = argc > 1 ? argv[1] : "summary";
+    if (argc < 2) {
+        printUsage(stderr);
+        return 2;
+    }
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h") {
+        printUsage(stdout);
+        return 0;
+    }
     const auto& all = mapolt::cli::commands();
     const auto found = std::find_if(all.begin(), all.end(),
                                     [&](const auto& command) { return command.name == name; });
     if (found == all.end()) {
         std::fprintf(stderr, "mapolt-cli: unknown command \"%.*s\"\n",
                      static_cast<int>(name.size()), name.data());
-        printUsage();
+        printUsage(stderr);
         return 2;
     }
     // Each command reports its own failure in one line; the log's copy would be a second.

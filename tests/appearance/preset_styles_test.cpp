@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <set>
 
 namespace mapolt {
@@ -67,6 +69,18 @@ TEST(StyleTextTest, TextThatIsNoStyleFileKeepsTheStyle) {
     EXPECT_FALSE(applyPresetStyle(*project, presetStyles()[0], "/nonexistent/mapolt"));
     EXPECT_EQ(project->style(), before);
     EXPECT_EQ(store.count(Entity::Style), 1u);
+}
+
+TEST(ResourceDirectoryTest, InstalledBesideTheProgramElseTheEnvironmentOrTheBuildsOwn) {
+    EXPECT_EQ(installedResourceDirectory("/opt/mapolt/bin/mapolt"), "/opt/mapolt/share/mapolt");
+    EXPECT_EQ(installedResourceDirectory("/usr/bin/mapolt-cli"), "/usr/share/mapolt");
+
+    // This test program is not installed, so the build's own resources serve.
+    ::unsetenv("MAPOLT_RESOURCES");
+    EXPECT_TRUE(std::filesystem::is_regular_file(resourceDirectory() / "clean.zqstyle"));
+    ::setenv("MAPOLT_RESOURCES", "/elsewhere/mapolt", 1);
+    EXPECT_EQ(resourceDirectory(), "/elsewhere/mapolt");
+    ::unsetenv("MAPOLT_RESOURCES");
 }
 
 } // namespace

@@ -22,6 +22,7 @@ namespace mapolt {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using Folder = testing::TempFolder;
 
@@ -99,6 +100,36 @@ struct CliTest : ::testing::Test {
         return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
     }
 };
+
+TEST_F(CliTest, HelpPrintsTheUsageToStdoutAndNoCommandIsAUsageError) {
+    const std::vector<std::string> usageLines{
+        "usage:",
+        "  mapolt-cli info FILE",
+        "  mapolt-cli normalize IN OUT",
+        "  mapolt-cli schedule PLAN",
+        "  mapolt-cli export-xml IN OUT.xml",
+    };
+    for (const std::string flag : {"--help", "-h"}) {
+        const CliRun run = cli({flag});
+        EXPECT_EQ(run.status, 0) << flag;
+        EXPECT_EQ(run.err, "") << flag;
+        for (const std::string& line : usageLines)
+            EXPECT_THAT(run.out, HasSubstr(line)) << flag;
+        EXPECT_THAT(run.out, Not(HasSubstr("unknown command"))) << flag;
+    }
+
+    const CliRun bare = cli({});
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_EQ(bare.out, "");
+    EXPECT_EQ(bare.err, cli({"--help"}).out);
+
+    // The old built-in example command is gone, like any other unknown name.
+    const CliRun summary = cli({"summary"});
+    EXPECT_EQ(summary.status, 2);
+    EXPECT_EQ(summary.out, "");
+    EXPECT_THAT(summary.err, StartsWith("mapolt-cli: unknown command \"summary\"\nusage:\n"));
+    EXPECT_THAT(summary.err, Not(HasSubstr("mapolt-cli summary")));
+}
 
 TEST_F(CliTest, NewWritesAnEmptyPlanDatedTodayWithTheChosenPreset) {
     const std::filesystem::path file = folder / "new.json";
