@@ -1,7 +1,12 @@
+#include "interchange/working_time_span.h"
+#include "interchange/xml_tree.h"
+#include "model/filters.h"
 #include "support/xml_import.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace mapolt {
 namespace {
@@ -150,15 +155,36 @@ TEST_F(ProjectXmlRealWorkTest, TaskJugglerTasksWithoutDurationKeepTheirLength) {
     EXPECT_FLOAT_EQ(x.plan.named("Beta version")->hours(), 0.0f);
 }
 
-TEST_F(ProjectXmlRealWorkTest, EveryTaskJugglerLeafWorks) {
+TEST_F(ProjectXmlRealWorkTest, EveryTaskJugglerLeafEndsAtItsFinish) {
     ASSERT_TRUE(x.file("tj-fedora20.xml")) << x.error;
+    std::string error;
+    const auto tree = XmlTree::parseFile(testing::kMspdiFolder / "tj-fedora20.xml", error);
+    ASSERT_TRUE(tree) << error;
+    const XmlQuery finishQuery("./Finish[1]");
+    std::vector<std::string> finishes;
+    for (_xmlNode* element : XmlQuery(".//Project/Tasks[1]/Task").select(*tree)) {
+        std::string finish;
+        ASSERT_TRUE(finishQuery.firstText(*tree, element, finish));
+        finishes.push_back(finish);
+    }
+    const auto tasks = x.plan.store.fetch<ATask>({}, filters::byViewOrder);
+    ASSERT_EQ(tasks.size(), finishes.size());
+    WorkingTimeSpan span(x.plan.calendars, x.plan.project->startDate());
     std::size_t leaves = 0;
-    for (ATask* t : x.plan.store.fetch<ATask>()) {
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+        ATask* t = tasks[i];
         if (!t->subTasks.empty() || !t->milestone.empty())
             continue;
         ++leaves;
+        const Date finish = parseProjectDateTime(finishes[i]).value_or(Date{});
+        const double end =
+            ProjectTaskImporter::getTimeAmount(x.plan.project->startDate(), finish) / 86400;
         EXPECT_GT(t->hours(), 0.0f) << t->name();
-        EXPECT_GT(x.plan.engine.calcDaysForTask(t), 0.0f) << t->name();
+        // A finish written after a weekend ends the work where the weekend begins.
+        const double computed = t->daysFromStart() + x.plan.engine.calcDaysForTask(t);
+        EXPECT_LT(std::abs(span.hoursBetween(std::min(computed, end), std::max(computed, end))),
+                  1e-3)
+            << t->name() << " ends on day " << computed << ", the file on day " << end;
     }
     EXPECT_GT(leaves, 100u);
 }
