@@ -117,9 +117,13 @@ void ProjectOutlineView::selectTasks(const std::vector<ATask*>& tasks) {
     selectionModel()->select(selection,
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (!tasks.empty()) {
-        const QModelIndex current = outline_->indexOf(tasks.back(), currentIndex().column());
-        if (current.isValid())
+        const QModelIndex current =
+            outline_->indexOf(tasks.back(), std::max(0, currentIndex().column()));
+        if (current.isValid()) {
             selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+            // The chart follows the table's scrolling.
+            scrollTo(current);
+        }
     }
 }
 

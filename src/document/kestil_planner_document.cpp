@@ -218,6 +218,7 @@ void KestilPlannerDocument::tick() {
 void KestilPlannerDocument::setTextMeasurer(TextMeasurer* measurer) {
     textMeasurer_ = measurer;
     measuredRevision_ = ~0ULL;
+    measuredLabels_.clear();
 }
 
 void KestilPlannerDocument::placeInvalidTasks() {
@@ -234,13 +235,30 @@ void KestilPlannerDocument::placeInvalidTasks() {
 void KestilPlannerDocument::measureLeftLabels() {
     if (store_.valueRevision() == measuredRevision_)
         return;
+    std::uint64_t context = 0;
+    for (Entity e : {Entity::Style, Entity::StyleElement, Entity::StyleColours, Entity::StyleShadow,
+                     Entity::StyleMargin, Entity::Colour, Entity::Resource, Entity::ATaskResource})
+        context += store_.revision(e);
+    if (context != labelContextRevision_) {
+        measuredLabels_.clear();
+        labelContextRevision_ = context;
+    }
     std::vector<std::pair<float, float>> labels;
     if (textMeasurer_ != nullptr) {
         const std::vector<ATask*> tasks = taskHelper().outlineOrder();
         labels.reserve(tasks.size());
-        // A task's start offset is its stored daysFromStart.
-        for (ATask* t : tasks)
-            labels.emplace_back(textMeasurer_->calcLeftMargin(*t), t->daysFromStart());
+        for (ATask* t : tasks) {
+            // Text is measured again only for a task whose name changed.
+            static const std::string kNoName;
+            const std::string& name = t->name.absent() ? kNoName : t->name();
+            auto [entry, added] = measuredLabels_.try_emplace(t);
+            if (added || entry->second.name != name) {
+                entry->second.name = name;
+                entry->second.width = textMeasurer_->calcLeftMargin(*t);
+            }
+            // A task's start offset is its stored daysFromStart.
+            labels.emplace_back(entry->second.width, t->daysFromStart());
+        }
     }
     leftLabels_.build(std::move(labels));
     measuredRevision_ = store_.valueRevision();

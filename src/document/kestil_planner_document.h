@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 namespace mapolt {
 
@@ -148,6 +149,14 @@ class KestilPlannerDocument {
     bool showingTable_ = true;
     float leftMargin_ = 2.0f;
     LeftMarginEnvelope leftLabels_;
+    // Each task's left label width with the name it was measured for; valid while the
+    // style, the resources and the assignments are as they were.
+    struct MeasuredLabel {
+        std::string name;
+        float width = 0.0f;
+    };
+    std::unordered_map<const ATask*, MeasuredLabel> measuredLabels_;
+    std::uint64_t labelContextRevision_ = ~0ULL;
     // Store revisions the cached work above was done at; a change of either redoes it.
     std::uint64_t placedRevision_ = ~0ULL;
     std::uint64_t measuredRevision_ = ~0ULL;

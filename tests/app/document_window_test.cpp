@@ -63,6 +63,22 @@ TEST_F(DocumentWindow, UndoingBackToTheSavedStateClearsTheModifiedMarker) {
     EXPECT_TRUE(w.isWindowModified());
 }
 
+TEST_F(DocumentWindow, RevertReadsTheFileAgain) {
+    ChartWindowController& w = newWindow();
+    addTasks(w, 2);
+    const QString file = QString::fromStdString(path("revert.mapolt"));
+    ASSERT_TRUE(app->saveDocumentTo(w, file));
+    addTasks(w, 3);
+    ASSERT_TRUE(app->actions().revert->isEnabled());
+    app->actions().revert->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(app->windows().size(), 1u);
+    ChartWindowController& reverted = *app->windows().front();
+    EXPECT_EQ(outlineNames(reverted), (std::vector<std::string>{"T1", "T2"}));
+    EXPECT_FALSE(reverted.bridge().isModified());
+    EXPECT_EQ(reverted.bridge().filePath(), file);
+}
+
 TEST_F(DocumentWindow, CancelKeepsAModifiedDocumentOpen) {
     ChartWindowController& w = newWindow();
     addTasks(w, 1);
