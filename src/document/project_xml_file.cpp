@@ -23,6 +23,7 @@ ProjectXmlImport importProjectXml(const std::filesystem::path& path,
     }
     doc.store().undoManager().removeAllActions();
     result.counts = importer.counts();
+    result.warnings = importer.warnings();
     return result;
 }
 

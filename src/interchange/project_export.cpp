@@ -1,5 +1,6 @@
 #include "interchange/project_export.h"
 
+#include "interchange/working_time_span.h"
 #include "model/entities.h"
 #include "model/filters.h"
 #include "model/task_helper.h"
@@ -81,11 +82,9 @@ class TreeBuilder {
     xmlNsPtr ns_;
 };
 
-Date plusWholeDays(Date start, double days) {
-    if (!std::isfinite(days))
-        return start;
-    const double whole = std::trunc(std::clamp(days, -4.0e6, 4.0e6));
-    return civil::addDaysKeepingTime(start, static_cast<int>(whole));
+// Whole percent from 0 to 100, as the schema's integer wants it.
+long long percentOf(float perc) {
+    return std::isfinite(perc) ? std::llround(std::clamp<double>(perc, 0.0, 100.0)) : 0;
 }
 
 std::string formatUnits(float perc) {
@@ -129,7 +128,9 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
     float latest = 0.0f;
     for (const ATask* t : tasks)
         latest = std::max(latest, t->daysFromStart() + t->elapsedTime());
-    const Date finish = plusWholeDays(currentStart, latest);
+    // Day numbers become dates and times on the working day the importer reads back.
+    WorkingTimeSpan span(engine.calandarAccess(), currentStart);
+    const Date finish = latest > 0.0f ? span.dateOf(latest, true) : currentStart;
     const std::string now = formatDateTime(civil::now());
 
     xmlDocPtr doc = xmlNewDoc(BAD_CAST "1.0");
@@ -215,12 +216,24 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
         b.text(task, "IsNull", "0");
         b.number(task, "OutlineLevel", TaskHelper::depthOf(t) + 1);
         const float length = engine.calcDaysForTask(t);
-        b.text(task, "Start", formatDateTime(plusWholeDays(currentStart, t->daysFromStart())));
-        b.text(task, "Finish",
-               formatDateTime(plusWholeDays(currentStart, double(t->daysFromStart()) + length)));
-        b.text(task, "Duration", formatDuration(t->hours()));
-        for (const char* zero : {"Milestone", "Critical", "FixedCost", "PercentComplete"})
-            b.text(task, zero, "0");
+        const double from = t->daysFromStart();
+        const double to = from + double(length);
+        const Date start = span.dateOf(from, false);
+        b.text(task, "Start", formatDateTime(start));
+        b.text(task, "Finish", formatDateTime(length > 0.0f ? span.dateOf(to, true) : start));
+        // A leaf without resources works its duration; otherwise the duration is the span and
+        // the work, shared by the resources, is written beside it.
+        const bool assigned = !t->resources.empty();
+        const bool leaf = t->subTasks.empty();
+        b.text(task, "Duration",
+               formatDuration(leaf && !assigned ? t->hours()
+                                                : static_cast<float>(span.hoursBetween(from, to))));
+        if (assigned)
+            b.text(task, "Work", formatDuration(t->hours()));
+        b.text(task, "Milestone", t->milestone.empty() ? "0" : "1");
+        b.text(task, "Critical", "0");
+        b.text(task, "FixedCost", "0");
+        b.number(task, "PercentComplete", percentOf(t->percComp()));
         for (const DepLink* l : t->dependeeTasks) {
             if (l->dependTask() == nullptr)
                 continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interchange/import_report.h"
 #include "model/date.h"
 #include "schedule/resource_helper.h"
 
@@ -21,6 +22,7 @@ class Project;
 class Resource;
 class Store;
 class TaskHelper;
+class WorkingTimeSpan;
 class ScheduleEngine;
 class XmlTree;
 
@@ -43,14 +45,21 @@ struct ProjectImportCounts {
 // Tasks, milestones and finish-to-start links of a project XML file.
 class ProjectTaskImporter {
   public:
-    explicit ProjectTaskImporter(ProjectImportTarget& target) : target_(target) {}
+    ProjectTaskImporter(ProjectImportTarget& target, ImportReport& report)
+        : target_(target), report_(report) {}
 
-    // Returns the number of tasks and links made.
+    // Returns the number of tasks and links made. Without `stDate` the project starts on the
+    // day of the earliest task (else today); projectStart() tells which.
     std::pair<std::size_t, std::size_t> importTasks(const XmlTree& doc, std::optional<Date> stDate);
     ATask* addTask(const std::optional<std::string>& name, double perc, double daysFrom,
                    double elapsed, double hours, int outline);
     MileStone* addMilestone(ATask* task);
     ATask* taskForUID(const std::string& uid) const;
+    Date projectStart() const { return projectStart_; }
+
+    // The total work of a task with assignments whose Units add up to `units`: the file's
+    // Work when it gives some, else the task's duration times the units.
+    void setAssignedWork(ATask* task, double units);
 
     // Seconds from the project start to a task start, counting the working day as
     // 08:00-12:00 and 13:00-17:00.
@@ -59,14 +68,35 @@ class ProjectTaskImporter {
     static float projectTimeParser(std::string_view duration);
 
   private:
+    struct Row;
+    struct Link {
+        std::string predecessor;
+        std::string successor;
+        bool finishToStart;
+        bool lag;
+    };
+    // What a task's work follows from once its assignments are known.
+    struct Work {
+        double duration;
+        std::optional<double> work;
+        bool elapsed;
+    };
+
     void reset();
+    std::vector<Row> readRows(const XmlTree& doc);
+    static std::optional<double> ownStart(const Row& row, WorkingTimeSpan& span, Date origin);
+    void placeRows(std::vector<Row>& rows, std::optional<Date> stDate);
+    std::size_t makeLinks();
     static bool joinsOutlineRelatives(const ATask* predecessor, const ATask* successor);
     bool wouldCloseCycle(ATask* predecessor, ATask* successor) const;
     static bool isAcyclic(const std::vector<std::pair<ATask*, ATask*>>& candidates);
 
     ProjectImportTarget& target_;
+    ImportReport& report_;
     std::unordered_map<std::string, ATask*> tasksByUID_;
-    std::vector<std::pair<std::string, std::string>> predecessors_;
+    std::vector<Link> predecessors_;
+    std::unordered_map<ATask*, Work> work_;
+    Date projectStart_;
     ATask* parent_ = nullptr;
     ATask* lastAdded_ = nullptr;
     int level_ = 0;
@@ -108,11 +138,15 @@ class ProjectImporter {
     std::size_t importTaskResource(const XmlTree& doc);
 
     const ProjectImportCounts& counts() const { return counts_; }
+    // What the last import dropped, changed or repaired, one line each, for the user.
+    const std::vector<std::string>& warnings() const { return warnings_; }
 
   private:
-    void importTree(const XmlTree& doc);
+    void importTree(const XmlTree& doc, const std::string& source);
 
     ProjectImportTarget& target_;
+    ImportReport report_;
+    std::vector<std::string> warnings_;
     ResourceHelper resources_;
     ProjectTaskImporter taskImporter_;
     ProjectResourceImporter resourceImporter_;

@@ -15,8 +15,10 @@ namespace mapolt {
 namespace {
 
 // Options for both passes: never the network, no entity substitution, no DTD loading, and no
-// messages on stderr (the caller reports).
-constexpr int kStrictOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+// messages on stderr (the caller reports). Line numbers past 65,535 stay exact, for the
+// report on a damaged file.
+constexpr int kStrictOptions =
+    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
 constexpr int kRecoverOptions = kStrictOptions | XML_PARSE_RECOVER;
 
 xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) {

@@ -1,6 +1,5 @@
 #include "support/temp_folder.h"
 
-#include "support/testdata.h"
 #include <gmock/gmock.h>
 
 #include <gtest/gtest.h>
@@ -27,8 +26,9 @@ struct CliRun {
     std::string output;
 };
 
-CliRun cli(const std::string& arguments) {
-    const std::string command = cliPath().string() + " " + arguments + " 2>&1";
+// Standard error goes with the output unless `errors` names a file of its own.
+CliRun cli(const std::string& arguments, const std::string& errors = "&1") {
+    const std::string command = cliPath().string() + " " + arguments + " 2>" + errors;
     CliRun run{-1, ""};
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buf[512];
@@ -52,7 +52,6 @@ struct InterchangeCommandsTest : ::testing::Test {
 };
 
 TEST_F(InterchangeCommandsTest, ImportExportAndListsOfARealFile) {
-    MAPOLT_REQUIRE_TESTDATA();
     const CliRun imported =
         cli("import-xml " + quoted(kCorpus / "ta-one-sided-links.xml") + " " + quoted(plan));
     ASSERT_EQ(imported.status, 0) << imported.output;
@@ -71,7 +70,6 @@ TEST_F(InterchangeCommandsTest, ImportExportAndListsOfARealFile) {
 }
 
 TEST_F(InterchangeCommandsTest, TextImportBaselineAndStatus) {
-    MAPOLT_REQUIRE_TESTDATA();
     ASSERT_EQ(cli("import-xml " + quoted(kCorpus / "msp2007-assignments.xml") + " " + quoted(plan))
                   .status,
               0);
@@ -87,6 +85,21 @@ TEST_F(InterchangeCommandsTest, TextImportBaselineAndStatus) {
     EXPECT_EQ(report.rfind("Elapsed Times\n,Hours\n", 0), 0u);
     EXPECT_THAT(report, HasSubstr("\nDates\nStart Date,"));
     EXPECT_THAT(report, ::testing::Not(HasSubstr("Costings")));
+}
+
+TEST_F(InterchangeCommandsTest, ADamagedFileImportsAndSaysSoOnStandardError) {
+    const std::string whole = TempFolder::read(kCorpus / "pl-new-product.xml");
+    TempFolder::write(folder / "cut.xml", whole.substr(0, whole.size() / 2));
+    const CliRun run = cli("import-xml " + quoted(folder / "cut.xml") + " " + quoted(plan),
+                           quoted(folder / "errors.txt"));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_THAT(run.output, HasSubstr("tasks"));
+    EXPECT_THAT(run.output, ::testing::Not(HasSubstr("damaged")));
+    const std::string errors = TempFolder::read(folder / "errors.txt");
+    EXPECT_THAT(errors,
+                ::testing::MatchesRegex("mapolt-cli: cut\\.xml is damaged; read [0-9]+ tasks "
+                                        "up to line [0-9,]+\\.\n(.|\n)*"));
+    EXPECT_TRUE(std::filesystem::exists(plan));
 }
 
 TEST_F(InterchangeCommandsTest, BadArgumentsAndFilesAreNamed) {

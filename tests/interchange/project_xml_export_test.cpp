@@ -6,9 +6,10 @@
 #include "support/fake_alert_presenter.h"
 #include "support/planner_fixture.h"
 #include "support/random_project.h"
+#include "support/schema_check.h"
 #include "support/temp_folder.h"
+#include "support/xml_import.h"
 
-#include "support/testdata.h"
 #include <gmock/gmock.h>
 
 #include <gtest/gtest.h>
@@ -26,50 +27,6 @@ namespace mapolt {
 namespace {
 
 using ::testing::HasSubstr;
-
-const char* const kSchema = MAPOLT_TESTDATA_DIR "/mspdi-schema/mspdi_pj15.xsd";
-
-// The schema, loaded once for all tests; validation errors are collected as text.
-class SchemaCheck {
-  public:
-    static SchemaCheck& shared() {
-        static SchemaCheck check;
-        return check;
-    }
-    // Empty when `text` validates, else libxml2's first messages.
-    std::string problems(const std::string& text) {
-        if (schema_ == nullptr)
-            return "schema not loaded";
-        xmlDocPtr doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr,
-                                      XML_PARSE_NONET);
-        if (doc == nullptr)
-            return "not well-formed";
-        xmlSchemaValidCtxtPtr ctx = xmlSchemaNewValidCtxt(schema_);
-        messages_.clear();
-        xmlSchemaSetValidErrors(ctx, collect, collect, this);
-        const int rc = xmlSchemaValidateDoc(ctx, doc);
-        xmlSchemaFreeValidCtxt(ctx);
-        xmlFreeDoc(doc);
-        return rc == 0 ? std::string() : messages_.substr(0, 400) + " (" + std::to_string(rc) + ")";
-    }
-
-  private:
-    SchemaCheck() {
-        xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(kSchema);
-        schema_ = xmlSchemaParse(parser);
-        xmlSchemaFreeParserCtxt(parser);
-    }
-    static void collect(void* self, const char* format, ...) {
-        va_list args;
-        va_start(args, format);
-        char buf[1024];
-        std::vsnprintf(buf, sizeof buf, format, args);
-        va_end(args);
-        static_cast<SchemaCheck*>(self)->messages_ += buf;
-    }
-    xmlSchemaPtr schema_ = nullptr;
-    std::string messages_;
-};
 
 // XPath over an exported text, by local names.
 class Exported {
@@ -133,19 +90,17 @@ struct ProjectXmlExportTest : ::testing::Test {
 };
 
 TEST_F(ProjectXmlExportTest, TheFileValidatesAgainstTheSchema) {
-    MAPOLT_REQUIRE_TESTDATA();
     buildPlan();
     const std::string text = exportText();
-    EXPECT_EQ(SchemaCheck::shared().problems(text), "");
+    EXPECT_EQ(testing::SchemaCheck::shared().problems(text), "");
     EXPECT_THAT(text, HasSubstr("<Project xmlns=\"http://schemas.microsoft.com/project\">"));
 }
 
 TEST_F(ProjectXmlExportTest, AnEmptyProjectValidatesAndEndsWhereItStarts) {
-    MAPOLT_REQUIRE_TESTDATA();
     testing::PlannerFixture empty;
     ProjectExport exporter;
     const std::string text = exporter.exportProject(empty.store, empty.engine);
-    EXPECT_EQ(SchemaCheck::shared().problems(text), "");
+    EXPECT_EQ(testing::SchemaCheck::shared().problems(text), "");
     const Exported x(text);
     EXPECT_EQ(x.text("/p:Project/p:StartDate"), "2026-03-02T00:00:00");
     EXPECT_EQ(x.text("/p:Project/p:FinishDate"), "2026-03-02T00:00:00");
@@ -155,7 +110,6 @@ TEST_F(ProjectXmlExportTest, AnEmptyProjectValidatesAndEndsWhereItStarts) {
 }
 
 TEST_F(ProjectXmlExportTest, RandomProjectsWithHostileStringsValidate) {
-    MAPOLT_REQUIRE_TESTDATA();
     for (std::uint32_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE(seed);
         Store store;
@@ -166,7 +120,8 @@ TEST_F(ProjectXmlExportTest, RandomProjectsWithHostileStringsValidate) {
         CalandarAccess calendars(store);
         TaskLengthCalc engine(store, calendars);
         ProjectExport exporter;
-        EXPECT_EQ(SchemaCheck::shared().problems(exporter.exportProject(store, engine)), "");
+        EXPECT_EQ(testing::SchemaCheck::shared().problems(exporter.exportProject(store, engine)),
+                  "");
     }
 }
 
@@ -192,7 +147,6 @@ TEST_F(ProjectXmlExportTest, WorkingWeekdaysHoldTheirTimesInsideWorkingTimes) {
 }
 
 TEST_F(ProjectXmlExportTest, TasksInOutlineOrderWithUIDsAfterTheSummary) {
-    MAPOLT_REQUIRE_TESTDATA();
     buildPlan();
     // A task created last but moved to the top of the outline comes first.
     ATask* first = plan.helper.insertTaskAfter(plan.named("Build"));
@@ -201,7 +155,7 @@ TEST_F(ProjectXmlExportTest, TasksInOutlineOrderWithUIDsAfterTheSummary) {
     plan.helper.reIndexProject();
     plan.store.flushPendingChanges();
     const std::string text = exportText();
-    EXPECT_EQ(SchemaCheck::shared().problems(text), "");
+    EXPECT_EQ(testing::SchemaCheck::shared().problems(text), "");
     const Exported x(text);
     EXPECT_EQ(
         x.texts("//p:Task/p:Name"),
@@ -230,8 +184,9 @@ TEST_F(ProjectXmlExportTest, StartFinishAndDurationOfATask) {
     t->set(&ATask::invalid, false);
     plan.store.flushPendingChanges();
     const Exported x(exportText());
-    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Start"), "2026-03-04T00:00:00");
-    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Finish"), "2026-03-06T00:00:00");
+    // Three quarters into Wednesday's working day, and a quarter into Friday's.
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Start"), "2026-03-04T15:00:00");
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Finish"), "2026-03-06T10:00:00");
     EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Duration"), "PT12H0M0S");
     // Duration follows Finish, as the schema orders it.
     EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Finish/following-sibling::*[1]"), "PT12H0M0S");
@@ -240,10 +195,90 @@ TEST_F(ProjectXmlExportTest, StartFinishAndDurationOfATask) {
     EXPECT_EQ(ProjectExport::formatDuration(-3.0f), "PT0H0M0S");
 }
 
-TEST_F(ProjectXmlExportTest, DatesAcrossTheDaylightSavingSwitchKeepMidnight) {
+TEST_F(ProjectXmlExportTest, StartsAndFinishesKeepTheirTimeOfDay) {
+    plan.task("Short", 2.0f, 0.0f, 0.25f);
+    plan.task("Afternoon", 8.0f, 0.5f, 1.0f);
+    plan.task("Day", 8.0f, 1.0f, 1.0f);
+    // After the switch to daylight saving time.
+    plan.task("Later", 4.0f, 7.5f, 0.5f);
+    plan.task("Point", 0.0f, 3.0f, 0.0f);
+    const Exported x(exportText());
+    const auto times = [&](const std::string& name) {
+        const std::string at = "//p:Task[p:Name='" + name + "']/p:";
+        return x.text((at + "Start").c_str()) + " " + x.text((at + "Finish").c_str());
+    };
+    EXPECT_EQ(times("Short"), "2026-03-02T08:00:00 2026-03-02T10:00:00");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Short']/p:Duration"), "PT2H0M0S");
+    EXPECT_EQ(times("Afternoon"), "2026-03-02T13:00:00 2026-03-03T12:00:00");
+    EXPECT_EQ(times("Day"), "2026-03-03T08:00:00 2026-03-03T17:00:00");
+    EXPECT_EQ(times("Later"), "2026-03-09T13:00:00 2026-03-09T17:00:00");
+    EXPECT_EQ(times("Point"), "2026-03-05T08:00:00 2026-03-05T08:00:00");
+    EXPECT_EQ(x.text("/p:Project/p:FinishDate"), "2026-03-09T17:00:00");
+}
+
+TEST_F(ProjectXmlExportTest, SharedTasksWriteTheirSpanAndTheirWork) {
+    ATask* pair = plan.task("Pair", 32.0f, 0.0f, 2.0f);
+    ATask* half = plan.task("Half", 8.0f, 0.0f, 2.0f);
+    plan.task("Alone", 12.0f, 0.0f, 1.5f);
+    Resource* ann = plan.resource("Ann");
+    plan.assign(pair, ann);
+    plan.assign(pair, plan.resource("Bob"));
+    plan.assign(half, ann, 50.0f);
+    plan.store.flushPendingChanges();
+    const Exported x(exportText());
+    // Two days for two people, and two days at half time.
+    EXPECT_EQ(x.text("//p:Task[p:Name='Pair']/p:Duration"), "PT16H0M0S");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Pair']/p:Work"), "PT32H0M0S");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Half']/p:Duration"), "PT16H0M0S");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Half']/p:Work"), "PT8H0M0S");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Alone']/p:Duration"), "PT12H0M0S");
+    EXPECT_EQ(x.count("//p:Task[p:Name='Alone']/p:Work"), 0u);
+}
+
+TEST_F(ProjectXmlExportTest, MilestonesAndPercentComplete) {
+    ATask* gate = plan.task("Gate", 0.0f, 2.0f, 0.0f);
+    gate->addTo(&ATask::milestone, plan.store.insert<MileStone>());
+    ATask* half = plan.task("Half", 8.0f, 0.0f, 1.0f);
+    half->set(&ATask::percComp, 40.4f);
+    ATask* done = plan.task("Done", 8.0f, 1.0f, 1.0f);
+    done->set(&ATask::percComp, 100.0f);
+    plan.store.flushPendingChanges();
+    const std::string text = exportText();
+    EXPECT_EQ(testing::SchemaCheck::shared().problems(text), "");
+    const Exported x(text);
+    EXPECT_EQ(x.text("//p:Task[p:Name='Gate']/p:Milestone"), "1");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Half']/p:Milestone"), "0");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Half']/p:PercentComplete"), "40");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Done']/p:PercentComplete"), "100");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Gate']/p:PercentComplete"), "0");
+}
+
+TEST_F(ProjectXmlExportTest, RealMilestonesAndProgressSurviveARoundTrip) {
+    testing::TempFolder folder;
+    MemoryPreferences preferences;
+    ProjectXmlImport imported =
+        importProjectXml(testing::kMspdiFolder / "tj-tutorial.xml", preferences);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    std::string error;
+    ASSERT_TRUE(exportProjectXml(*imported.document, folder / "out.xml", error)) << error;
+    const std::string text = testing::TempFolder::read(folder / "out.xml");
+    EXPECT_EQ(testing::SchemaCheck::shared().problems(text), "");
+    const Exported x(text);
+    EXPECT_EQ(x.texts("//p:Task[p:Milestone='1']/p:Name"),
+              (std::vector<std::string>{"Project start", "Technology Preview", "Beta version",
+                                        "Ship Product to Customer"}));
+    EXPECT_EQ(x.text("//p:Task[p:Name='Back-End Functions']/p:PercentComplete"), "95");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Graphical User Interface']/p:PercentComplete"), "14");
+    // The file's own times of day come back.
+    EXPECT_EQ(x.text("//p:Task[p:Name='Specification']/p:Start"), "2002-01-16T09:00:00");
+    EXPECT_EQ(x.text("//p:Task[p:Name='Specification']/p:Finish"), "2002-01-24T15:00:00");
+}
+
+TEST_F(ProjectXmlExportTest, DatesAcrossTheDaylightSavingSwitchKeepTheirHour) {
     plan.task("T", 8.0f, 7.0f, 1.0f);
     const Exported x(exportText());
-    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Start"), "2026-03-09T00:00:00");
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Start"), "2026-03-09T08:00:00");
+    EXPECT_EQ(x.text("//p:Task[p:Name='T']/p:Finish"), "2026-03-09T17:00:00");
 }
 
 TEST_F(ProjectXmlExportTest, TheThousandthTaskHasIDOneThousandAndOne) {
