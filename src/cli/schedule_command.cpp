@@ -4,6 +4,7 @@
 #include "model/preferences.h"
 #include "model/task_helper.h"
 #include "schedule/critical_path.h"
+#include "schedule/task_length_calc.h"
 
 #include <cstdio>
 #include <span>
@@ -78,6 +79,12 @@ int schedule(std::span<const std::string_view> arguments) {
         path.calcProjectCp();
     else
         path.clearCrit();
+    for (const ATask* t : document->taskLengthCalc().unfinishableTasks())
+        std::fprintf(stderr,
+                     "mapolt-cli %.*s: task \"%s\" cannot finish: its calendar gives no working "
+                     "hour for a year\n",
+                     static_cast<int>(kName.size()), kName.data(),
+                     oneField(t->name.optional().value_or("")).c_str());
     if (args.has("-o") &&
         !cli::savePlan(kName, *document, std::filesystem::path(args.option("-o"))))
         return 1;

@@ -5,6 +5,9 @@
 #include "interchange/medium_date.h"
 #include "model/diagnostic_log.h"
 
+#include <cmath>
+#include <limits>
+
 namespace mapolt {
 
 namespace {
@@ -68,15 +71,47 @@ std::ptrdiff_t indexOf(const std::vector<Desc>& list, std::string_view name, std
 
 } // namespace
 
-void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record& r) const {
+// The range a number must lie in for `a` of `r`; calendar hours are those of one day.
+std::pair<double, double> JSONImport::rangeOf(const AttributeDesc& a, const Record& r) {
+    if (a.name == "hours" && (r.entity() == Entity::Week || r.entity() == Entity::Day))
+        return {0.0, 24.0};
+    switch (a.type) {
+    case AttrType::Int:
+        return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
+    case AttrType::Float:
+        return {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::max()};
+    default:
+        // The conversion holds a double's overflow at its largest value: that is out of range.
+        return {std::nextafter(std::numeric_limits<double>::lowest(), 0.0),
+                std::nextafter(std::numeric_limits<double>::max(), 0.0)};
+    }
+}
+
+// A number outside the range of its attribute is refused before it is converted: clamped,
+// it would overflow what is computed from it (a row number, a day count).
+bool JSONImport::inRange(const AttributeDesc& a, const JsonNumber& n, const Record& r) {
+    const double v = n.toDouble();
+    const auto [lo, hi] = rangeOf(a, r);
+    if (v >= lo && v <= hi)
+        return true;
+    if (!problem_)
+        problem_ = "the number " + std::string(n.text().substr(0, 40)) + " is out of range for \"" +
+                   a.name + "\" of " + r.schema().name;
+    return false;
+}
+
+void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record& r) {
+    const std::optional<JsonNumber> number = value.asNumber();
+    if (number && a.type != AttrType::Bool && !inRange(a, *number, r))
+        return;
     switch (a.type) {
     case AttrType::String:
         if (const auto s = value.asString())
             a.write(r, std::string(*s));
         return;
     case AttrType::Int:
-        if (const auto n = value.asNumber())
-            a.write(r, n->toInt32());
+        if (number)
+            a.write(r, number->toInt32());
         else if (const auto b = value.asBool())
             a.write(r, std::int32_t{*b});
         return;
@@ -87,8 +122,8 @@ void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record&
             a.write(r, *d != 0.0);
         return;
     case AttrType::Float:
-        if (const auto n = value.asNumber())
-            a.write(r, n->toFloat());
+        if (number)
+            a.write(r, number->toFloat());
         else if (const auto b = value.asBool())
             a.write(r, *b ? 1.0f : 0.0f);
         return;
@@ -105,7 +140,7 @@ void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record&
     }
 }
 
-void JSONImport::readAttributes(const JsonValue& attributes, Record& r) const {
+void JSONImport::readAttributes(const JsonValue& attributes, Record& r) {
     const EntitySchema& schema = r.schema();
     const bool isTask = r.entity() == Entity::ATask;
     // The task's name setter runs first, so its side effects (work, completion, the invalid
@@ -218,6 +253,7 @@ bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
         return false;
     }
     error_.reset();
+    problem_.reset();
     const JsonValue& root = parsed.value;
     prepareTable(root, fileEntityOrder());
     for (Entity e : fileEntityOrder())
@@ -225,7 +261,7 @@ bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
             createMOForJSON(*member, context, e);
     createRelationsForJSON();
     forget();
-    return true;
+    return !problem_;
 }
 
 bool JSONImport::setStyleFromJSON(std::string_view text, Project& project) {

@@ -1,14 +1,14 @@
 #include "interchange/xml_tree.h"
 
+#include "interchange/input_file.h"
+#include "interchange/utf8_text.h"
+
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <cctype>
 
 namespace mapolt {
 
@@ -44,6 +44,60 @@ xmlDocPtr parseBytes(std::string_view text, int options) {
     return xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, options);
 }
 
+std::size_t lineAt(std::string_view text, std::size_t offset) {
+    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
+}
+
+// Files in UTF-16 or a declared 8-bit encoding are converted by the parser; the bytes of all
+// others must be UTF-8 already.
+bool declaresUtf8(std::string_view text) {
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+        return false;
+    if (!text.starts_with("<?xml"))
+        return true;
+    std::string declaration(text.substr(0, text.find("?>")));
+    std::transform(declaration.begin(), declaration.end(), declaration.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::size_t at = declaration.find("encoding");
+    if (at == std::string::npos)
+        return true;
+    const std::size_t quote = declaration.find_first_of("\"'", at);
+    return quote == std::string::npos || declaration.compare(quote + 1, 5, "utf-8") == 0 ||
+           declaration.compare(quote + 1, 4, "utf8") == 0;
+}
+
+bool declaresEntities(xmlDocPtr doc) {
+    const auto any = [](xmlDtdPtr dtd) {
+        return dtd != nullptr && (dtd->entities != nullptr || dtd->pentities != nullptr);
+    };
+    return any(doc->intSubset) || any(doc->extSubset);
+}
+
+// Every text of the tree is valid UTF-8 (whatever the parser made of a damaged file in
+// recover mode) and within the bound; the reason and line of the first that is not.
+std::string textFault(xmlDocPtr doc) {
+    std::vector<xmlNodePtr> todo{xmlDocGetRootElement(doc)};
+    while (!todo.empty()) {
+        xmlNodePtr node = todo.back();
+        todo.pop_back();
+        for (; node != nullptr; node = node->next) {
+            if ((node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) &&
+                node->content != nullptr) {
+                const std::string_view content(reinterpret_cast<const char*>(node->content));
+                const std::string line = std::to_string(xmlGetLineNo(node));
+                if (content.size() > kMaxXmlText)
+                    return "a text at line " + line + " is longer than " +
+                           std::to_string(kMaxXmlText / 1024) + " KiB";
+                if (const std::optional<Utf8Fault> fault = findUtf8Fault(content))
+                    return "invalid UTF-8 near line " + line + ": " + fault->reason;
+            }
+            if (node->type == XML_ELEMENT_NODE && node->children != nullptr)
+                todo.push_back(node->children);
+        }
+    }
+    return {};
+}
+
 bool isNameChar(char c) {
     return c != '/' && c != '[';
 }
@@ -51,14 +105,9 @@ bool isNameChar(char c) {
 } // namespace
 
 std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Could not read \"" + path.string() + "\": " + std::strerror(errno);
-        return nullptr;
-    }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        error = "Could not read \"" + path.string() + "\": read error";
+    std::string bytes;
+    if (const std::string reason = readRegularFile(path, bytes); !reason.empty()) {
+        error = "Could not read \"" + path.string() + "\": " + reason;
         return nullptr;
     }
     std::unique_ptr<XmlTree> tree = parseText(bytes, error);
@@ -73,6 +122,18 @@ std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path, s
 }
 
 std::unique_ptr<XmlTree> XmlTree::parseText(std::string_view text, std::string& error) {
+    // Entities are refused before parsing: even unexpanded, a nest of them costs the parser
+    // time and memory out of all proportion to the file.
+    if (const std::size_t at = text.find("<!ENTITY"); at != std::string_view::npos) {
+        error = "it declares an entity at line " + std::to_string(lineAt(text, at)) +
+                ", which is not read";
+        return nullptr;
+    }
+    if (declaresUtf8(text))
+        if (const std::optional<Utf8Fault> fault = findUtf8Fault(text)) {
+            error = describe(*fault);
+            return nullptr;
+        }
     EntityLoaderRefusal refusal;
     bool recovered = false;
     xmlDocPtr doc = parseBytes(text, kStrictOptions);
@@ -89,7 +150,16 @@ std::unique_ptr<XmlTree> XmlTree::parseText(std::string_view text, std::string& 
             error.pop_back();
         return nullptr;
     }
-    return std::unique_ptr<XmlTree>(new XmlTree(doc, recovered));
+    std::unique_ptr<XmlTree> tree(new XmlTree(doc, recovered));
+    if (declaresEntities(doc)) {
+        error = "it declares entities, which are not read";
+        return nullptr;
+    }
+    if (const std::string fault = textFault(doc); !fault.empty()) {
+        error = fault;
+        return nullptr;
+    }
+    return tree;
 }
 
 XmlTree::~XmlTree() {
@@ -259,12 +329,38 @@ bool XmlQuery::firstText(const XmlTree& tree, xmlNodePtr context, std::string& t
     return true;
 }
 
+// The texts below the node in document order. Entity references stay unexpanded (a file
+// that declares entities never gets here), and the text stops at the bound.
 std::string nodeText(xmlNodePtr node) {
-    xmlChar* content = xmlNodeGetContent(node);
-    if (content == nullptr)
-        return {};
-    std::string text(reinterpret_cast<const char*>(content));
-    xmlFree(content);
+    std::string text;
+    if (node == nullptr)
+        return text;
+    const auto add = [&text](xmlNodePtr n) {
+        if ((n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) &&
+            n->content != nullptr)
+            text.append(reinterpret_cast<const char*>(n->content),
+                        std::min(static_cast<std::size_t>(xmlStrlen(n->content)),
+                                 kMaxXmlText - text.size()));
+    };
+    if (node->type != XML_ELEMENT_NODE) {
+        add(node);
+        return text;
+    }
+    std::vector<xmlNodePtr> resume;
+    xmlNodePtr n = node->children;
+    while (n != nullptr && text.size() < kMaxXmlText) {
+        add(n);
+        if (n->type == XML_ELEMENT_NODE && n->children != nullptr) {
+            resume.push_back(n->next);
+            n = n->children;
+            continue;
+        }
+        n = n->next;
+        while (n == nullptr && !resume.empty()) {
+            n = resume.back();
+            resume.pop_back();
+        }
+    }
     return text;
 }
 
