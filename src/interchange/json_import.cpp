@@ -71,33 +71,24 @@ std::ptrdiff_t indexOf(const std::vector<Desc>& list, std::string_view name, std
 
 } // namespace
 
-// The range a number must lie in for `a` of `r`; calendar hours are those of one day.
-std::pair<double, double> JSONImport::rangeOf(const AttributeDesc& a, const Record& r) {
-    if (a.name == "hours" && (r.entity() == Entity::Week || r.entity() == Entity::Day))
-        return {0.0, 24.0};
-    switch (a.type) {
-    case AttrType::Int:
-        return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
-    case AttrType::Float:
-        return {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::max()};
-    default:
-        // The conversion holds a double's overflow at its largest value: that is out of range.
-        return {std::nextafter(std::numeric_limits<double>::lowest(), 0.0),
-                std::nextafter(std::numeric_limits<double>::max(), 0.0)};
-    }
-}
-
-// A number outside the range of its attribute is refused before it is converted: clamped,
-// it would overflow what is computed from it (a row number, a day count).
+// A number outside the range of its attribute's type is refused before it is converted:
+// clamped, it would overflow what is computed from it (a row number, a day count).
 bool JSONImport::inRange(const AttributeDesc& a, const JsonNumber& n, const Record& r) {
-    const double v = n.toDouble();
-    const auto [lo, hi] = rangeOf(a, r);
-    if (v >= lo && v <= hi)
-        return true;
-    if (!problem_)
+    bool fits = n.fitsDouble();
+    const double v = fits ? n.toDouble() : 0.0;
+    if (a.type == AttrType::Int) {
+        const double t = std::trunc(v);
+        fits = fits && t >= std::numeric_limits<std::int32_t>::min() &&
+               t <= std::numeric_limits<std::int32_t>::max();
+    } else if (a.type == AttrType::Float) {
+        // Below this every number rounds to a finite float.
+        const double limit = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
+        fits = fits && std::abs(v) < limit;
+    }
+    if (!fits && !problem_)
         problem_ = "the number " + std::string(n.text().substr(0, 40)) + " is out of range for \"" +
                    a.name + "\" of " + r.schema().name;
-    return false;
+    return fits;
 }
 
 void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record& r) {

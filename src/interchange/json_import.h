@@ -44,7 +44,6 @@ class JSONImport {
     Record* getObjectForId(const JsonValue& id) const;
     void setType(const AttributeDesc& a, const JsonValue& value, Record& r);
     void readAttributes(const JsonValue& attributes, Record& r);
-    static std::pair<double, double> rangeOf(const AttributeDesc& a, const Record& r);
     bool inRange(const AttributeDesc& a, const JsonNumber& n, const Record& r);
     void enterId(const JsonValue& id, Record* r);
     // Sizes the table for the records of `entities` in `root`.

@@ -3,6 +3,7 @@
 #include "interchange/input_file.h"
 #include "interchange/utf8_text.h"
 
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
@@ -44,10 +45,6 @@ xmlDocPtr parseBytes(std::string_view text, int options) {
     return xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, options);
 }
 
-std::size_t lineAt(std::string_view text, std::size_t offset) {
-    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
-}
-
 // Files in UTF-16 or a declared 8-bit encoding are converted by the parser; the bytes of all
 // others must be UTF-8 already.
 bool declaresUtf8(std::string_view text) {
@@ -64,13 +61,6 @@ bool declaresUtf8(std::string_view text) {
     const std::size_t quote = declaration.find_first_of("\"'", at);
     return quote == std::string::npos || declaration.compare(quote + 1, 5, "utf-8") == 0 ||
            declaration.compare(quote + 1, 4, "utf8") == 0;
-}
-
-bool declaresEntities(xmlDocPtr doc) {
-    const auto any = [](xmlDtdPtr dtd) {
-        return dtd != nullptr && (dtd->entities != nullptr || dtd->pentities != nullptr);
-    };
-    return any(doc->intSubset) || any(doc->extSubset);
 }
 
 // Every text of the tree is valid UTF-8 (whatever the parser made of a damaged file in
@@ -122,13 +112,6 @@ std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path, s
 }
 
 std::unique_ptr<XmlTree> XmlTree::parseText(std::string_view text, std::string& error) {
-    // Entities are refused before parsing: even unexpanded, a nest of them costs the parser
-    // time and memory out of all proportion to the file.
-    if (const std::size_t at = text.find("<!ENTITY"); at != std::string_view::npos) {
-        error = "it declares an entity at line " + std::to_string(lineAt(text, at)) +
-                ", which is not read";
-        return nullptr;
-    }
     if (declaresUtf8(text))
         if (const std::optional<Utf8Fault> fault = findUtf8Fault(text)) {
             error = describe(*fault);
@@ -151,10 +134,6 @@ std::unique_ptr<XmlTree> XmlTree::parseText(std::string_view text, std::string& 
         return nullptr;
     }
     std::unique_ptr<XmlTree> tree(new XmlTree(doc, recovered));
-    if (declaresEntities(doc)) {
-        error = "it declares entities, which are not read";
-        return nullptr;
-    }
     if (const std::string fault = textFault(doc); !fault.empty()) {
         error = fault;
         return nullptr;
@@ -336,11 +315,19 @@ std::string nodeText(xmlNodePtr node) {
     if (node == nullptr)
         return text;
     const auto add = [&text](xmlNodePtr n) {
-        if ((n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) &&
-            n->content != nullptr)
-            text.append(reinterpret_cast<const char*>(n->content),
-                        std::min(static_cast<std::size_t>(xmlStrlen(n->content)),
-                                 kMaxXmlText - text.size()));
+        const xmlChar* content = n->content;
+        // Of the references only the five predefined ones (&amp; and the like) stand for
+        // text; the file's own entities are left out.
+        if (n->type == XML_ENTITY_REF_NODE) {
+            const xmlEntityPtr predefined = xmlGetPredefinedEntity(n->name);
+            content = predefined != nullptr ? predefined->content : nullptr;
+        } else if (n->type != XML_TEXT_NODE && n->type != XML_CDATA_SECTION_NODE) {
+            content = nullptr;
+        }
+        if (content != nullptr)
+            text.append(
+                reinterpret_cast<const char*>(content),
+                std::min(static_cast<std::size_t>(xmlStrlen(content)), kMaxXmlText - text.size()));
     };
     if (node->type != XML_ELEMENT_NODE) {
         add(node);

@@ -19,8 +19,9 @@ class XmlQuery;
 inline constexpr std::size_t kMaxXmlText = 64 * 1024;
 
 // A parsed XML file that never touched the network, a DTD or an external entity. A file that
-// is not well formed is parsed a second time in libxml2's recover mode. Files that declare
-// entities, hold invalid UTF-8 or a text above kMaxXmlText are refused.
+// is not well formed is parsed a second time in libxml2's recover mode. The file's own
+// entities are never expanded; files that hold invalid UTF-8 or a text above kMaxXmlText are
+// refused.
 class XmlTree {
   public:
     // None when the file cannot be read or does not parse even leniently; `error` then names
