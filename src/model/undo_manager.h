@@ -3,7 +3,9 @@
 #include "model/value.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -53,6 +55,15 @@ class UndoManager {
     }
 
     bool canUndo() const { return !undoStack_.empty() || !open_.empty(); }
+    // Names the group being recorded, for the Edit menu ("Undo Indent"); a name given
+    // before the group's first change still applies to it.
+    void setActionName(std::string name) { openName_ = std::move(name); }
+    // The names of the steps an undo or a redo would take back; empty when unnamed or none.
+    std::string undoActionName() const;
+    std::string redoActionName() const;
+    // Tells states of the document apart: equal ids mean the same place in the history, so
+    // a document compares it with the id it had when saved. 0 is the empty history.
+    std::uint64_t stateId() const;
     bool canRedo() const { return !redoStack_.empty(); }
     std::size_t undoGroupCount() const { return undoStack_.size() + (open_.empty() ? 0 : 1); }
     void undo();
@@ -72,11 +83,21 @@ class UndoManager {
 
   private:
     using Group = std::vector<UndoStep>;
+    struct GroupLabel {
+        std::string name;
+        std::uint64_t id = 0;
+    };
 
     Store& store_;
     std::vector<Group> undoStack_;
     std::vector<Group> redoStack_;
     Group open_;
+    // Beside each group of the stacks, its name and id.
+    std::vector<GroupLabel> undoLabels_;
+    std::vector<GroupLabel> redoLabels_;
+    std::string openName_;
+    std::uint64_t openId_ = 0;
+    std::uint64_t nextId_ = 1;
     int disabled_ = 0;
     int commandDepth_ = 0;
     bool replaying_ = false;
