@@ -308,8 +308,9 @@ bool XmlQuery::firstText(const XmlTree& tree, xmlNodePtr context, std::string& t
     return true;
 }
 
-// The texts below the node in document order. Entity references stay unexpanded (a file
-// that declares entities never gets here), and the text stops at the bound.
+// The texts below the node in document order. The file's own entity references stay
+// unexpanded (xmlNodeGetContent would expand them, without bound), and the text stops at the
+// bound.
 std::string nodeText(xmlNodePtr node) {
     std::string text;
     if (node == nullptr)
@@ -329,7 +330,7 @@ std::string nodeText(xmlNodePtr node) {
                 reinterpret_cast<const char*>(content),
                 std::min(static_cast<std::size_t>(xmlStrlen(content)), kMaxXmlText - text.size()));
     };
-    if (node->type != XML_ELEMENT_NODE) {
+    if (node->type != XML_ELEMENT_NODE && node->type != XML_ATTRIBUTE_NODE) {
         add(node);
         return text;
     }
