@@ -79,8 +79,7 @@ TEST_F(HostileCommandsTest, FolderPipeAndDeviceAreRefusedByEveryReader) {
     for (const std::filesystem::path& odd :
          {folder.path(), pipe, std::filesystem::path("/dev/zero")}) {
         for (const std::string& command :
-             {"summary " + quoted(odd),
-              "import-xml " + quoted(odd) + " " + quoted(folder / "x.json"),
+             {"info " + quoted(odd), "import-xml " + quoted(odd) + " " + quoted(folder / "x.json"),
               "import-text " + quoted(odd) + " " + quoted(file)}) {
             const CliRun run = cli(command);
             EXPECT_EQ(run.status, 1) << command << "\n" << run.output;

@@ -180,5 +180,30 @@ TEST_F(HostileOpenTest, RelationToARecordOfTheWrongEntityIsDropped) {
     EXPECT_EQ(rows[0]->nextSibling(), nullptr);
 }
 
+TEST_F(HostileOpenTest, DeepOutlineOpensSchedulesAndSavesWithoutRecursion) {
+    constexpr int kLevels = 3000;
+    std::string tasks;
+    for (int i = 0; i < kLevels; ++i) {
+        tasks += std::string(i == 0 ? "" : ",") + "{\"UUID\":\"" + std::to_string(i) +
+                 "\",\"atttributes\":{\"name\":\"L" + std::to_string(i) +
+                 "\",\"hours\":8,\"invalid\":true,\"viewOrder\":" + std::to_string(i) + "}";
+        if (i > 0)
+            tasks += ",\"relations\":{\"superTask\":\"" + std::to_string(i - 1) + "\"}";
+        tasks += "}";
+    }
+    Folder::write(file, plan(tasks));
+    auto doc = open(file);
+    ASSERT_NE(doc, nullptr) << read.message;
+    EXPECT_TRUE(read.repairs.empty());
+    doc->recalcProject();
+    const std::vector<ATask*> rows = doc->taskHelper().outlineOrder();
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kLevels));
+    EXPECT_EQ(TaskHelper::depthOf(rows.back()), kLevels - 1);
+    EXPECT_FLOAT_EQ(rows.front()->hours(), 8.0f);
+    auto reopened = saveAndReopen(*doc);
+    ASSERT_NE(reopened, nullptr) << read.message;
+    EXPECT_EQ(reopened->taskHelper().outlineOrder().size(), static_cast<std::size_t>(kLevels));
+}
+
 } // namespace
 } // namespace mapolt
