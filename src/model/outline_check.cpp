@@ -137,8 +137,8 @@ std::vector<std::string> checkOutlineStructure(Store& store) {
     const bool outOfRange = std::any_of(tasks.begin(), tasks.end(), [count](const ATask* t) {
         return t->viewOrder() < 0 || t->viewOrder() >= count;
     });
-    if (outOfRange)
-        repairs.push_back("Row numbers outside the outline were renumbered.");
+    // Stale row numbers are common in files of other programs and no damage: they are
+    // renumbered without a message, before anything adds one to them.
     if (outOfRange || !repairs.empty())
         renumber(topLevel);
     return repairs;

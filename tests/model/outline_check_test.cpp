@@ -148,9 +148,7 @@ TEST_F(OutlineCheckTest, RowNumbersOutOfRangeAreRenumberedInOutlineOrder) {
     ATask* a = task("A", 0);
     ATask* b = task("B", 2'147'483'647, a);
     task("C", -5, nullptr, a);
-    const std::vector<std::string> repairs = checkOutlineStructure(store);
-    ASSERT_EQ(repairs.size(), 1u);
-    EXPECT_THAT(repairs.front(), HasSubstr("renumbered"));
+    EXPECT_TRUE(checkOutlineStructure(store).empty());
     EXPECT_EQ(b->viewOrder(), 1);
     EXPECT_EQ(rows(), (std::vector<int>{0, 1, 2}));
 }
