@@ -26,8 +26,13 @@ using namespace mapolt;
 void checkPlanReader(std::string_view text) {
     Store store;
     UndoRegistrationPause pause(store.undoManager());
-    if (!JSONImport().createModelFromJSON(text, store))
-        broken("parsed text refused by the plan reader");
+    JSONImport reader;
+    if (!reader.createModelFromJSON(text, store)) {
+        // A number out of its attribute's range is the only reason to refuse parsed text.
+        if (!reader.problem())
+            broken("parsed text refused by the plan reader");
+        return;
+    }
     const std::string written = JSONExport().buildJSON(store);
     Store again;
     if (!JSONImport().createModelFromJSON(written, again))

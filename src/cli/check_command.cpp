@@ -23,6 +23,8 @@ int check(std::span<const std::string_view> arguments) {
     Store store;
     const PlanReadResult result = readPlanFile(std::filesystem::path(args.positional[0]), store);
     if (result) {
+        for (const std::string& repair : result.repairs)
+            std::printf("repaired: %s\n", repair.c_str());
         std::printf("ok\n");
         return 0;
     }

@@ -14,6 +14,13 @@ int fail(std::string_view command, std::string_view message) {
     return 1;
 }
 
+void reportRepairs(std::string_view command, const std::filesystem::path& path,
+                   const std::vector<std::string>& repairs) {
+    for (const std::string& repair : repairs)
+        std::fprintf(stderr, "mapolt-cli %.*s: %s: %s\n", static_cast<int>(command.size()),
+                     command.data(), path.c_str(), repair.c_str());
+}
+
 std::string_view Arguments::option(std::string_view name) const {
     const auto found = options.find(name);
     return found == options.end() ? std::string_view{} : found->second;
@@ -54,6 +61,8 @@ std::unique_ptr<KestilPlannerDocument> openPlan(std::string_view command,
     auto document = KestilPlannerDocument::initWithContentsOfURL(path, preferences, result);
     if (!document)
         fail(command, result.message);
+    else
+        reportRepairs(command, path, result.repairs);
     return document;
 }
 

@@ -16,6 +16,9 @@ namespace mapolt::cli {
 // Writes "mapolt-cli COMMAND: MESSAGE" as one line to stderr and gives the failing exit
 // status. Line breaks inside the message become blanks so that the report stays one line.
 int fail(std::string_view command, std::string_view message);
+// Writes "mapolt-cli COMMAND: PATH: MESSAGE" to stderr for each repair made while reading.
+void reportRepairs(std::string_view command, const std::filesystem::path& path,
+                   const std::vector<std::string>& repairs);
 
 // A command line split into its plain arguments and its options ("--name value").
 struct Arguments {

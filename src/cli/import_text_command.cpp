@@ -5,7 +5,6 @@
 #include "model/preferences.h"
 
 #include <cstdio>
-#include <system_error>
 
 namespace {
 
@@ -17,17 +16,17 @@ int importText(std::span<const std::string_view> args) {
     if (args.size() != 2)
         return cli::usageError(kUsage);
     const std::filesystem::path text(args[0]);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(text, ec)) {
-        std::fprintf(stderr, "mapolt-cli: cannot read \"%s\"\n", text.c_str());
-        return 1;
-    }
     MemoryPreferences preferences;
     auto document = cli::openPlan(std::string(args[1]), preferences);
     if (!document)
         return 1;
     TextFileImporter importer(document->taskHelper());
     const std::size_t added = importer.importFromFile(text);
+    // A refused import leaves the plan file as it was.
+    if (!importer.problem().empty()) {
+        std::fprintf(stderr, "mapolt-cli: %s\n", importer.problem().c_str());
+        return 1;
+    }
     if (!cli::savePlan(*document, std::string(args[1])))
         return 1;
     std::printf("%zu tasks added\n", added);

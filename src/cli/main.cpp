@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -38,5 +40,19 @@ int main(int argc, char** argv) {
     // Each command reports its own failure in one line; the log's copy would be a second.
     mapolt::setDiagnosticSink([](std::string_view) {});
     const std::vector<std::string_view> arguments(argv + std::min(argc, 2), argv + argc);
-    return found->run(arguments);
+    // No failure may end the program without a word: whatever a command let escape is
+    // reported like any other failure.
+    try {
+        return found->run(arguments);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "mapolt-cli %.*s: out of memory\n", static_cast<int>(name.size()),
+                     name.data());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mapolt-cli %.*s: %s\n", static_cast<int>(name.size()), name.data(),
+                     e.what());
+    } catch (...) {
+        std::fprintf(stderr, "mapolt-cli %.*s: unexpected failure\n", static_cast<int>(name.size()),
+                     name.data());
+    }
+    return 1;
 }

@@ -107,17 +107,24 @@ int renderPng(DocumentChart& chart, const RenderOptions& o) {
         first = std::min(o.rows->first - 1, total);
         last = std::min(o.rows->second, total);
     }
+    // The height is known before anything is drawn: a chart too tall is refused at once,
+    // not after a pass over every row.
+    const float height = static_cast<float>(last - first) * chart.context().geometry().rowHeight;
+    const auto tooLarge = [&] {
+        return fail("the chart of \"" + o.plan +
+                    "\" is too large for one image; choose fewer rows with --rows or a smaller "
+                    "--day-width");
+    };
+    if (height + 30.0f > kMaxImageSide)
+        return tooLarge();
     // A first pass records the label widths that size the chart.
     QImage probe = makeChartImage(1, 1);
     {
         QPainter painter(&probe);
         view.drawTasks(painter, first, last);
     }
-    const float height = static_cast<float>(last - first) * chart.context().geometry().rowHeight;
-    if (chartWidth(view) > kMaxImageSide || height + 30.0f > kMaxImageSide)
-        return fail("the chart of \"" + o.plan +
-                    "\" is too large for one image; choose fewer rows with --rows or a smaller "
-                    "--day-width");
+    if (chartWidth(view) > kMaxImageSide)
+        return tooLarge();
     const QImage image = renderChartImage(view, first, last);
     if (!image.save(QString::fromStdString(o.png), "PNG"))
         return fail("cannot write the image \"" + o.png + "\"");
@@ -156,6 +163,8 @@ int render(std::span<const std::string_view> args) {
     auto document = KestilPlannerDocument::initWithContentsOfURL(o.plan, preferences, read);
     if (!document)
         return fail(read.message);
+    for (const std::string& repair : read.repairs)
+        std::fprintf(stderr, "mapolt-cli render: %s: %s\n", o.plan.c_str(), repair.c_str());
     DocumentChart chart(*document);
     chart.setDayWidth(o.dayWidth);
     chart.refresh();

@@ -4,11 +4,13 @@
 #include "model/preferences.h"
 #include "model/task_helper.h"
 #include "schedule/critical_path.h"
+#include "schedule/task_length_calc.h"
 
 #include <cstdio>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -46,9 +48,15 @@ void printSchedule(KestilPlannerDocument& document) {
     TaskHelper& helper = document.taskHelper();
     CriticalPath& path = document.criticalPath();
     std::fputs("no\tdepth\tname\tstart\telapsed\thours\tperc\tlevel\n", stdout);
+    // A parent comes before its subtasks, so each depth is its parent's plus one: no walk
+    // up a deep outline for every row.
+    std::unordered_map<const ATask*, int> depths;
     for (const ATask* t : helper.outlineOrder()) {
-        std::printf("%d\t%d\t%s\t%.4f\t%.4f\t%.4f\t%.4f\t%d\n", t->viewOrder() + 1,
-                    TaskHelper::depthOf(t), oneField(t->name.optional().value_or("")).c_str(),
+        const auto parent = depths.find(t->superTask());
+        const int depth = parent == depths.end() ? 0 : parent->second + 1;
+        depths.emplace(t, depth);
+        std::printf("%d\t%d\t%s\t%.4f\t%.4f\t%.4f\t%.4f\t%d\n", t->viewOrder() + 1, depth,
+                    oneField(t->name.optional().value_or("")).c_str(),
                     printable(t->daysFromStart()), printable(t->elapsedTime()),
                     printable(t->hours()), printable(t->percComp()), path.getCriticalityOfTask(t));
     }
@@ -78,6 +86,12 @@ int schedule(std::span<const std::string_view> arguments) {
         path.calcProjectCp();
     else
         path.clearCrit();
+    for (const ATask* t : document->taskLengthCalc().unfinishableTasks())
+        std::fprintf(stderr,
+                     "mapolt-cli %.*s: task \"%s\" cannot finish: its calendar gives no working "
+                     "hour for a year\n",
+                     static_cast<int>(kName.size()), kName.data(),
+                     oneField(t->name.optional().value_or("")).c_str());
     if (args.has("-o") &&
         !cli::savePlan(kName, *document, std::filesystem::path(args.option("-o"))))
         return 1;

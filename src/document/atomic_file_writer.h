@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -14,6 +15,11 @@ namespace mapolt {
 // the target is untouched, no temporary file is left, and `error` names the file and the
 // reason. `beforeRename` runs once the temporary file is complete; returning false stops
 // the write there, as an interrupted save would.
+// A temporary file of the target older than this, found at the start of a save, was left by
+// a save that was killed, and is removed. The bytes go to a file without a name where the
+// file system allows it, which gets its temporary name only for the instant before the rename.
+inline constexpr std::chrono::minutes kStaleTemporaryAge{2};
+
 bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                          std::string& error, const std::function<bool()>& beforeRename = {});
 

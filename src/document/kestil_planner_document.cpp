@@ -6,14 +6,13 @@
 #include "document/atomic_file_writer.h"
 #include "document/task_clipboard.h"
 #include "document/text_measurer.h"
+#include "interchange/input_file.h"
 #include "interchange/json_export.h"
 #include "model/entities.h"
 #include "table/column_controller.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 namespace mapolt {
 
@@ -131,13 +130,8 @@ bool KestilPlannerDocument::exportStyle(const std::filesystem::path& path, std::
 }
 
 bool KestilPlannerDocument::importStyle(const std::filesystem::path& path) {
-    bool applied = false;
-    std::ifstream in(path, std::ios::binary);
-    if (in) {
-        std::ostringstream text;
-        text << in.rdbuf();
-        applied = !in.bad() && applyStyleText(*project(), text.str());
-    }
+    std::string text;
+    const bool applied = readRegularFile(path, text).empty() && applyStyleText(*project(), text);
     if (applied)
         store_.flushPendingChanges();
     postProjectChanged();

@@ -1,16 +1,13 @@
 #include "document/plan_file.h"
 
+#include "interchange/input_file.h"
 #include "interchange/json_import.h"
 #include "model/entities.h"
 #include "model/filters.h"
+#include "model/outline_check.h"
 #include "model/store.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace mapolt {
 
@@ -20,57 +17,32 @@ std::string cannotOpen(const std::filesystem::path& path, std::string_view reaso
     return "Could not open \"" + path.string() + "\": " + std::string(reason);
 }
 
-// The file's bytes in one read into a string of the file's size (a stream copy into a
-// growing buffer took a sixth of the time of opening a large plan); the reason when that
-// fails, else an empty string.
-std::string readWholeFile(const std::filesystem::path& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::strerror(errno);
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
-        out.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t filled = 0;
-    std::string reason;
-    for (;;) {
-        if (filled == out.size())
-            out.resize(std::max<std::size_t>(4096, out.size() * 2));
-        const ssize_t n = ::read(fd, out.data() + filled, out.size() - filled);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            reason = std::string("the file could not be read (") + std::strerror(errno) + ")";
-            break;
-        }
-        if (n == 0)
-            break;
-        filled += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    out.resize(filled);
-    return reason;
+std::size_t lineAt(std::string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
 }
 
 PlanReadResult refused(std::string message, std::optional<JsonError> codecError = {}) {
-    return PlanReadResult{false, std::move(message), std::move(codecError)};
+    return PlanReadResult{false, std::move(message), std::move(codecError), {}};
 }
 
 } // namespace
 
 PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return refused(cannotOpen(path, "it is a folder, not a plan file"));
     std::string text;
-    if (const std::string reason = readWholeFile(path, text); !reason.empty())
+    if (const std::string reason = readRegularFile(path, text); !reason.empty())
         return refused(cannotOpen(path, reason));
 
     UndoRegistrationPause pause(store.undoManager());
     JSONImport import;
     if (!import.createModelFromJSON(text, store)) {
+        if (import.problem())
+            return refused(
+                cannotOpen(path, "it is not a readable plan file (" + *import.problem() + ")"));
         const JsonError& e = *import.error();
         return refused(cannotOpen(path, "it is not a readable plan file (" + e.message() +
-                                            " at byte " + std::to_string(e.offset()) + ")"),
+                                            " at byte " + std::to_string(e.offset()) + ", line " +
+                                            std::to_string(lineAt(text, e.offset())) + ")"),
                        e);
     }
     // Every plan file holds its project; a JSON file without one (a style file, say) would
@@ -78,8 +50,10 @@ PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store) {
     if (store.count(Entity::Project) == 0)
         return refused(cannotOpen(path, "it is not a plan file (it holds no project)"));
     repairOrphans(store);
+    PlanReadResult result{true, {}, std::nullopt, {}};
+    result.repairs = checkOutlineStructure(store);
     store.flushPendingChanges();
-    return PlanReadResult{true, {}, std::nullopt};
+    return result;
 }
 
 void repairOrphans(Store& store) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mapolt {
 
@@ -17,6 +18,9 @@ struct PlanReadResult {
     // The codec's error when the text is no JSON: its outermost message, the messages it
     // wraps, and the byte offset where reading stopped.
     std::optional<JsonError> codecError;
+    // When reading succeeded: what was repaired in the file's damaged structure, one message
+    // each, for the user to see.
+    std::vector<std::string> repairs;
 
     explicit operator bool() const { return ok; }
 };

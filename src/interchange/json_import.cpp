@@ -5,6 +5,9 @@
 #include "interchange/medium_date.h"
 #include "model/diagnostic_log.h"
 
+#include <cmath>
+#include <limits>
+
 namespace mapolt {
 
 namespace {
@@ -68,15 +71,38 @@ std::ptrdiff_t indexOf(const std::vector<Desc>& list, std::string_view name, std
 
 } // namespace
 
-void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record& r) const {
+// A number outside the range of its attribute's type is refused before it is converted:
+// clamped, it would overflow what is computed from it (a row number, a day count).
+bool JSONImport::inRange(const AttributeDesc& a, const JsonNumber& n, const Record& r) {
+    bool fits = n.fitsDouble();
+    const double v = fits ? n.toDouble() : 0.0;
+    if (a.type == AttrType::Int) {
+        const double t = std::trunc(v);
+        fits = fits && t >= std::numeric_limits<std::int32_t>::min() &&
+               t <= std::numeric_limits<std::int32_t>::max();
+    } else if (a.type == AttrType::Float) {
+        // Below this every number rounds to a finite float.
+        const double limit = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
+        fits = fits && std::abs(v) < limit;
+    }
+    if (!fits && !problem_)
+        problem_ = "the number " + std::string(n.text().substr(0, 40)) + " is out of range for \"" +
+                   a.name + "\" of " + r.schema().name;
+    return fits;
+}
+
+void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record& r) {
+    const std::optional<JsonNumber> number = value.asNumber();
+    if (number && a.type != AttrType::Bool && !inRange(a, *number, r))
+        return;
     switch (a.type) {
     case AttrType::String:
         if (const auto s = value.asString())
             a.write(r, std::string(*s));
         return;
     case AttrType::Int:
-        if (const auto n = value.asNumber())
-            a.write(r, n->toInt32());
+        if (number)
+            a.write(r, number->toInt32());
         else if (const auto b = value.asBool())
             a.write(r, std::int32_t{*b});
         return;
@@ -87,8 +113,8 @@ void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record&
             a.write(r, *d != 0.0);
         return;
     case AttrType::Float:
-        if (const auto n = value.asNumber())
-            a.write(r, n->toFloat());
+        if (number)
+            a.write(r, number->toFloat());
         else if (const auto b = value.asBool())
             a.write(r, *b ? 1.0f : 0.0f);
         return;
@@ -105,7 +131,7 @@ void JSONImport::setType(const AttributeDesc& a, const JsonValue& value, Record&
     }
 }
 
-void JSONImport::readAttributes(const JsonValue& attributes, Record& r) const {
+void JSONImport::readAttributes(const JsonValue& attributes, Record& r) {
     const EntitySchema& schema = r.schema();
     const bool isTask = r.entity() == Entity::ATask;
     // The task's name setter runs first, so its side effects (work, completion, the invalid
@@ -218,6 +244,7 @@ bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
         return false;
     }
     error_.reset();
+    problem_.reset();
     const JsonValue& root = parsed.value;
     prepareTable(root, fileEntityOrder());
     for (Entity e : fileEntityOrder())
@@ -225,7 +252,7 @@ bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
             createMOForJSON(*member, context, e);
     createRelationsForJSON();
     forget();
-    return true;
+    return !problem_;
 }
 
 bool JSONImport::setStyleFromJSON(std::string_view text, Project& project) {

@@ -6,6 +6,7 @@
 #include "model/store.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -22,7 +23,8 @@ class JSONImport {
   public:
     // Creates the records of a plan file in `context`. False when the text does not parse:
     // nothing is created, the outermost message goes to the diagnostic log and error()
-    // holds the whole error.
+    // holds the whole error. False too when a number lies outside its attribute's range:
+    // problem() then names the attribute, and the records made are not to be used.
     bool createModelFromJSON(std::string_view text, Store& context);
     // Creates the records of a style file in the project's store and makes its Style the
     // project's style; the caller deletes the previous style. False, with nothing changed,
@@ -31,6 +33,8 @@ class JSONImport {
 
     // Why the last call failed to parse; none when it parsed.
     const std::optional<JsonError>& error() const { return error_; }
+    // Why the last call refused a text that parsed; none when it did not.
+    const std::optional<std::string>& problem() const { return problem_; }
 
   private:
     // Pass 1 for one entity member: creates and fills its records; returns the last one.
@@ -38,8 +42,9 @@ class JSONImport {
     // Pass 2: links every record created in pass 1.
     void createRelationsForJSON();
     Record* getObjectForId(const JsonValue& id) const;
-    void setType(const AttributeDesc& a, const JsonValue& value, Record& r) const;
-    void readAttributes(const JsonValue& attributes, Record& r) const;
+    void setType(const AttributeDesc& a, const JsonValue& value, Record& r);
+    void readAttributes(const JsonValue& attributes, Record& r);
+    bool inRange(const AttributeDesc& a, const JsonNumber& n, const Record& r);
     void enterId(const JsonValue& id, Record* r);
     // Sizes the table for the records of `entities` in `root`.
     void prepareTable(const JsonValue& root, const std::vector<Entity>& entities);
@@ -51,6 +56,7 @@ class JSONImport {
     std::unordered_map<std::string_view, Record*> otherIds_;
     std::vector<std::pair<const JsonValue*, Record*>> created_;
     std::optional<JsonError> error_;
+    std::optional<std::string> problem_;
 };
 
 } // namespace mapolt

@@ -1,5 +1,7 @@
 #include "interchange/json_reader.h"
 
+#include "interchange/utf8_text.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -94,29 +96,6 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
-}
-
-// Length of the well-formed UTF-8 sequence at `p` (lead byte 0x80 or above), or 0: no
-// overlong forms, no encoded surrogates, nothing above U+10FFFF.
-std::size_t utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
-    const auto avail = static_cast<std::size_t>(end - p);
-    const auto cont = [&](std::size_t i, unsigned lo = 0x80, unsigned hi = 0xBF) {
-        return i < avail && p[i] >= lo && p[i] <= hi;
-    };
-    const unsigned lead = p[0];
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return cont(1) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const unsigned lo = lead == 0xE0 ? 0xA0 : 0x80;
-        const unsigned hi = lead == 0xED ? 0x9F : 0xBF;
-        return cont(1, lo, hi) && cont(2) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const unsigned lo = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned hi = lead == 0xF4 ? 0x8F : 0xBF;
-        return cont(1, lo, hi) && cont(2) && cont(3) ? 4 : 0;
-    }
-    return 0;
 }
 
 } // namespace
@@ -542,6 +521,13 @@ JsonParseResult parseJson(const char* bytes, std::size_t size) {
     }
     JsonValue root;
     result.error = JsonReader(result.document, bytes, length).run(root);
+    // Text ends at a NUL byte, but only padding may follow it: anything else is a second
+    // document smuggled behind the first, or a damaged file.
+    const auto padding = [](char c) { return c == '\0'; };
+    if (!result.error && !std::all_of(bytes + length, bytes + size, padding)) {
+        result.error.emplace(JsonErrorCode::TrailingGarbage, "Garbage after JSON", length);
+        root = JsonValue();
+    }
     result.document.setRoot(root);
     result.value = root;
     return result;

@@ -23,7 +23,8 @@ struct JsonParseResult {
     explicit operator bool() const { return !error.has_value(); }
 };
 
-// Reads JSON (RFC 4627) from UTF-8 bytes up to the first NUL byte. The top level must be an
+// Reads JSON (RFC 4627) from UTF-8 bytes up to the first NUL byte; only NUL bytes may follow
+// it (anything else is "Garbage after JSON"). The top level must be an
 // object or an array; numbers stay exact decimals. A null `bytes` is no text at all. Texts
 // of 4 GiB or more are refused.
 JsonParseResult parseJson(const char* bytes, std::size_t size);

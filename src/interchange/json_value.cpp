@@ -197,6 +197,14 @@ template <class T> T JsonNumber::convert() const {
     return ec == std::errc{} ? v : T{0};
 }
 
+bool JsonNumber::fitsDouble() const {
+    if (!isFinite())
+        return false;
+    double v{};
+    const auto [end, ec] = std::from_chars(text_.data(), text_.data() + text_.size(), v);
+    return !(ec == std::errc::result_out_of_range && overflows(text_));
+}
+
 double JsonNumber::toDouble() const {
     return convert<double>();
 }

@@ -24,6 +24,9 @@ class JsonNumber {
     std::string_view text() const { return text_; }
     // NaN and the infinities (which only a built tree can hold) have no JSON form.
     bool isFinite() const;
+    // False when the number lies beyond the double range (numbers too small for it fit: they
+    // are zero).
+    bool fitsDouble() const;
     // The nearest double; beyond its range the largest finite double of the sign, and
     // numbers too small for it are zero.
     double toDouble() const;

@@ -1,6 +1,7 @@
 #include "interchange/json_writer.h"
 
 #include "interchange/json_reader.h"
+#include "interchange/utf8_text.h"
 #include "model/diagnostic_log.h"
 
 #include <array>
@@ -13,6 +14,8 @@ namespace {
 constexpr std::array<bool, 256> escapedBytes() {
     std::array<bool, 256> t{};
     for (int c = 0; c < 0x20; ++c)
+        t[static_cast<std::size_t>(c)] = true;
+    for (int c = 0x80; c < 0x100; ++c)
         t[static_cast<std::size_t>(c)] = true;
     t['"'] = true;
     t['\\'] = true;
@@ -103,6 +106,21 @@ void appendJsonString(std::string& out, std::string_view s) {
         out.append(run, p);
         if (p == end)
             break;
+        if (static_cast<unsigned char>(*p) >= 0x80) {
+            // Our reader refuses malformed UTF-8, so none may reach a file: such a sequence
+            // is written as U+FFFD.
+            const auto* u = reinterpret_cast<const unsigned char*>(p);
+            const std::size_t n =
+                utf8SequenceLength(u, reinterpret_cast<const unsigned char*>(end));
+            if (n == 0) {
+                out += "\xEF\xBF\xBD";
+                ++p;
+            } else {
+                out.append(p, n);
+                p += n;
+            }
+            continue;
+        }
         const auto c = static_cast<unsigned char>(*p++);
         switch (c) {
         case '"':

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -109,7 +110,9 @@ double leadingNumber(std::string_view text) {
         text.remove_prefix(1);
     double value = 0.0;
     const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (r.ec != std::errc() || !std::isfinite(value))
+    // Every caller keeps the number as a float: one beyond the float range is no number.
+    if (r.ec != std::errc() || !std::isfinite(value) ||
+        std::abs(value) > std::numeric_limits<float>::max())
         return 0.0;
     return value;
 }
@@ -188,8 +191,10 @@ ATask* ProjectTaskImporter::addTask(const std::optional<std::string>& name, doub
     if (outline > level_) {
         parent_ = lastAdded_;
     } else {
-        while (outline < level_) {
-            parent_ = parent_ != nullptr ? parent_->superTask() : nullptr;
+        // Above the top there is nothing to climb: a file that jumps a million levels down
+        // costs no more than its own depth.
+        while (outline < level_ && parent_ != nullptr) {
+            parent_ = parent_->superTask();
             --level_;
         }
     }

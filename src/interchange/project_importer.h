@@ -153,7 +153,8 @@ class ProjectImporter {
     ProjectImportCounts counts_;
 };
 
-// The decimal number at the start of `text` (after blanks); 0 when there is none.
+// The decimal number at the start of `text` (after blanks); 0 when there is none or it lies
+// beyond the float range.
 double leadingNumber(std::string_view text);
 
 // "yyyy-MM-dd'T'HH:mm" in local time; what follows the minutes is ignored.

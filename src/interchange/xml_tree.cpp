@@ -1,14 +1,15 @@
 #include "interchange/xml_tree.h"
 
+#include "interchange/input_file.h"
+#include "interchange/utf8_text.h"
+
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <cctype>
 
 namespace mapolt {
 
@@ -46,6 +47,49 @@ xmlDocPtr parseBytes(std::string_view text, int options) {
     return xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, options);
 }
 
+// Files in UTF-16 or a declared 8-bit encoding are converted by the parser; the bytes of all
+// others must be UTF-8 already.
+bool declaresUtf8(std::string_view text) {
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+        return false;
+    if (!text.starts_with("<?xml"))
+        return true;
+    std::string declaration(text.substr(0, text.find("?>")));
+    std::transform(declaration.begin(), declaration.end(), declaration.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::size_t at = declaration.find("encoding");
+    if (at == std::string::npos)
+        return true;
+    const std::size_t quote = declaration.find_first_of("\"'", at);
+    return quote == std::string::npos || declaration.compare(quote + 1, 5, "utf-8") == 0 ||
+           declaration.compare(quote + 1, 4, "utf8") == 0;
+}
+
+// Every text of the tree is valid UTF-8 (whatever the parser made of a damaged file in
+// recover mode) and within the bound; the reason and line of the first that is not.
+std::string textFault(xmlDocPtr doc) {
+    std::vector<xmlNodePtr> todo{xmlDocGetRootElement(doc)};
+    while (!todo.empty()) {
+        xmlNodePtr node = todo.back();
+        todo.pop_back();
+        for (; node != nullptr; node = node->next) {
+            if ((node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) &&
+                node->content != nullptr) {
+                const std::string_view content(reinterpret_cast<const char*>(node->content));
+                const std::string line = std::to_string(xmlGetLineNo(node));
+                if (content.size() > kMaxXmlText)
+                    return "a text at line " + line + " is longer than " +
+                           std::to_string(kMaxXmlText / 1024) + " KiB";
+                if (const std::optional<Utf8Fault> fault = findUtf8Fault(content))
+                    return "invalid UTF-8 near line " + line + ": " + fault->reason;
+            }
+            if (node->type == XML_ELEMENT_NODE && node->children != nullptr)
+                todo.push_back(node->children);
+        }
+    }
+    return {};
+}
+
 bool isNameChar(char c) {
     return c != '/' && c != '[';
 }
@@ -53,14 +97,9 @@ bool isNameChar(char c) {
 } // namespace
 
 std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Could not read \"" + path.string() + "\": " + std::strerror(errno);
-        return nullptr;
-    }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        error = "Could not read \"" + path.string() + "\": read error";
+    std::string bytes;
+    if (const std::string reason = readRegularFile(path, bytes); !reason.empty()) {
+        error = "Could not read \"" + path.string() + "\": " + reason;
         return nullptr;
     }
     std::unique_ptr<XmlTree> tree = parseText(bytes, error);
@@ -75,6 +114,11 @@ std::unique_ptr<XmlTree> XmlTree::parseFile(const std::filesystem::path& path, s
 }
 
 std::unique_ptr<XmlTree> XmlTree::parseText(std::string_view text, std::string& error) {
+    if (declaresUtf8(text))
+        if (const std::optional<Utf8Fault> fault = findUtf8Fault(text)) {
+            error = describe(*fault);
+            return nullptr;
+        }
     EntityLoaderRefusal refusal;
     bool recovered = false;
     xmlDocPtr doc = parseBytes(text, kStrictOptions);
@@ -91,7 +135,12 @@ std::unique_ptr<XmlTree> XmlTree::parseText(std::string_view text, std::string& 
             error.pop_back();
         return nullptr;
     }
-    return std::unique_ptr<XmlTree>(new XmlTree(doc, recovered));
+    std::unique_ptr<XmlTree> tree(new XmlTree(doc, recovered));
+    if (const std::string fault = textFault(doc); !fault.empty()) {
+        error = fault;
+        return nullptr;
+    }
+    return tree;
 }
 
 XmlTree::~XmlTree() {
@@ -261,12 +310,47 @@ bool XmlQuery::firstText(const XmlTree& tree, xmlNodePtr context, std::string& t
     return true;
 }
 
+// The texts below the node in document order. The file's own entity references stay
+// unexpanded (xmlNodeGetContent would expand them, without bound), and the text stops at the
+// bound.
 std::string nodeText(xmlNodePtr node) {
-    xmlChar* content = xmlNodeGetContent(node);
-    if (content == nullptr)
-        return {};
-    std::string text(reinterpret_cast<const char*>(content));
-    xmlFree(content);
+    std::string text;
+    if (node == nullptr)
+        return text;
+    const auto add = [&text](xmlNodePtr n) {
+        const xmlChar* content = n->content;
+        // Of the references only the five predefined ones (&amp; and the like) stand for
+        // text; the file's own entities are left out.
+        if (n->type == XML_ENTITY_REF_NODE) {
+            const xmlEntityPtr predefined = xmlGetPredefinedEntity(n->name);
+            content = predefined != nullptr ? predefined->content : nullptr;
+        } else if (n->type != XML_TEXT_NODE && n->type != XML_CDATA_SECTION_NODE) {
+            content = nullptr;
+        }
+        if (content != nullptr)
+            text.append(
+                reinterpret_cast<const char*>(content),
+                std::min(static_cast<std::size_t>(xmlStrlen(content)), kMaxXmlText - text.size()));
+    };
+    if (node->type != XML_ELEMENT_NODE && node->type != XML_ATTRIBUTE_NODE) {
+        add(node);
+        return text;
+    }
+    std::vector<xmlNodePtr> resume;
+    xmlNodePtr n = node->children;
+    while (n != nullptr && text.size() < kMaxXmlText) {
+        add(n);
+        if (n->type == XML_ELEMENT_NODE && n->children != nullptr) {
+            resume.push_back(n->next);
+            n = n->children;
+            continue;
+        }
+        n = n->next;
+        while (n == nullptr && !resume.empty()) {
+            n = resume.back();
+            resume.pop_back();
+        }
+    }
     return text;
 }
 

@@ -15,8 +15,13 @@ namespace mapolt {
 
 class XmlQuery;
 
+// No text read from an XML file is longer; a file with a longer one is refused.
+inline constexpr std::size_t kMaxXmlText = 64 * 1024;
+
 // A parsed XML file that never touched the network, a DTD or an external entity. A file that
-// is not well formed is parsed a second time in libxml2's recover mode.
+// is not well formed is parsed a second time in libxml2's recover mode. The file's own
+// entities are never expanded; files that hold invalid UTF-8 or a text above kMaxXmlText are
+// refused.
 class XmlTree {
   public:
     // None when the file cannot be read or does not parse even leniently; `error` then names
@@ -75,6 +80,7 @@ class XmlQuery {
     _xmlXPathCompExpr* compiled_ = nullptr;
 };
 
+// The node's text, without expanding entity references, at most kMaxXmlText bytes.
 std::string nodeText(_xmlNode* node);
 
 } // namespace mapolt

@@ -103,6 +103,10 @@ std::vector<ATask*> TaskHelper::outlineOrder() const {
 }
 
 void TaskHelper::reIndexProject() {
+    if (reIndexDeferrals_ > 0) {
+        reIndexPending_ = true;
+        return;
+    }
     if (ATask* root = getRootTask())
         orderNode(root, 0);
 }
@@ -126,6 +130,17 @@ int TaskHelper::orderNode(ATask* task, int taskNo) {
         }
     }
     return taskNo;
+}
+
+TaskHelper::ReIndexBatch::ReIndexBatch(TaskHelper& helper) : helper_(helper) {
+    ++helper_.reIndexDeferrals_;
+}
+
+TaskHelper::ReIndexBatch::~ReIndexBatch() {
+    if (--helper_.reIndexDeferrals_ == 0 && helper_.reIndexPending_) {
+        helper_.reIndexPending_ = false;
+        helper_.reIndexProject();
+    }
 }
 
 std::uint32_t TaskHelper::getUID() {
@@ -224,7 +239,10 @@ void TaskHelper::addBlankTask() {
 }
 
 ATask* TaskHelper::addEndTask(float startDay, bool /*useLast*/) {
-    ATask* last = getLastTask();
+    return addEndTaskAfter(getLastTask(), startDay);
+}
+
+ATask* TaskHelper::addEndTaskAfter(ATask* last, float startDay) {
     auto* x = context_.insert<ATask>();
     x->set(&ATask::viewOrder, 0);
     x->set(&ATask::uid, static_cast<std::int32_t>(getUID()));
@@ -270,7 +288,10 @@ ATask* TaskHelper::addTaskSuperTask(ATask* superTask, int view, bool blank) {
 }
 
 ATask* TaskHelper::addTaskSuperTask2(ATask* superTask) {
-    ATask* lastChild = getLastSubSibling(superTask);
+    return addTaskSuperTask2(superTask, getLastSubSibling(superTask));
+}
+
+ATask* TaskHelper::addTaskSuperTask2(ATask* superTask, ATask* lastChild) {
     auto* x = context_.insert<ATask>();
     x->set(&ATask::superTask, superTask);
     x->set(&ATask::prevSibling, lastChild);

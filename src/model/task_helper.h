@@ -35,6 +35,18 @@ class TaskHelper {
 
     // Numbering and identity.
     void reIndexProject();
+    // While one lives, reIndexProject only notes that the rows need numbers; the last to end
+    // numbers them once. Adding many tasks in a row then costs one renumbering, not one each.
+    class ReIndexBatch {
+      public:
+        explicit ReIndexBatch(TaskHelper& helper);
+        ~ReIndexBatch();
+        ReIndexBatch(const ReIndexBatch&) = delete;
+        ReIndexBatch& operator=(const ReIndexBatch&) = delete;
+
+      private:
+        TaskHelper& helper_;
+    };
     int orderNode(ATask* task, int taskNo);
     std::uint32_t getUID();
     void setDefaults(ATask* task);
@@ -50,8 +62,12 @@ class TaskHelper {
     void addBlankTask();
     // A start day of exactly -1 means today.
     ATask* addEndTask(float startDay, bool useLast = true);
+    // addEndTask when the caller knows the last top-level task (none for an empty outline).
+    ATask* addEndTaskAfter(ATask* last, float startDay);
     ATask* addTaskSuperTask(ATask* superTask, int view, bool blank);
     ATask* addTaskSuperTask2(ATask* superTask);
+    // addTaskSuperTask2 when the caller knows the parent's last subtask (none when it has none).
+    ATask* addTaskSuperTask2(ATask* superTask, ATask* lastChild);
 
     // Structure.
     std::vector<ATask*> expandSelectionToIncludeBlanks(const std::vector<ATask*>& tasks) const;
@@ -101,6 +117,8 @@ class TaskHelper {
     CriticalPathService* criticalPath_ = nullptr;
     std::uint32_t uid_ = 0;
     float defaultDays_ = 1.0f;
+    int reIndexDeferrals_ = 0;
+    bool reIndexPending_ = false;
 };
 
 } // namespace mapolt

@@ -140,9 +140,11 @@ float TaskLengthCalc::calcDaysForTaskResource(ATask* task) {
     float elapsed = 0.0f;
     float done = 0.0f;
     int i = 0;
+    int idleDays = 0;
     while (work > done) {
-        if (i == kMaxWalkDays)
+        if (i == kMaxWalkDays || idleDays > kMaxIdleDays)
             break;
+        const float before = done;
         const float fraction = i == 0 ? f : 1.0f;
         if (n == 0) {
             done += workOn(day, nullptr, fraction).used;
@@ -155,11 +157,14 @@ float TaskLengthCalc::calcDaysForTaskResource(ATask* task) {
         day += 1.0f;
         elapsed += i == 0 ? kElapsedHoursPerDay * f : kElapsedHoursPerDay;
         ++i;
+        idleDays = done > before ? 0 : idleDays + 1;
     }
 
+    std::erase(unfinishable_, task);
     float result = 0.0f;
     if (work > done) {
         // No working hours within reach: the task runs as long as the walk went.
+        unfinishable_.push_back(task);
         result = elapsed * kDaysPerElapsedHour;
     } else if (n == 0) {
         return (elapsed - (done - work)) * kDaysPerElapsedHour;

@@ -21,8 +21,10 @@ class Store;
 // tasks invalid and the first reader recomputes them.
 class TaskLengthCalc final : public ScheduleEngine {
   public:
-    // A walk that finds no working hours stops after a hundred years of calendar days.
+    // A walk that finds no working hours stops after a hundred years of calendar days, and
+    // sooner when a whole year (and a day) went by without an hour of work.
     static constexpr int kMaxWalkDays = 36'525;
+    static constexpr int kMaxIdleDays = 366;
 
     TaskLengthCalc(Store& context, CalandarAccess& calandarAccess);
     ~TaskLengthCalc() override;
@@ -39,6 +41,10 @@ class TaskLengthCalc final : public ScheduleEngine {
     float invCalcDaysForTaskResource(ATask* task, float period, float start);
 
     Project* project();
+
+    // The tasks whose last duration walk stopped before their work was done: their calendars
+    // (or their resources' shares) gave no working hour for a year. In the order found.
+    const std::vector<ATask*>& unfinishableTasks() const { return unfinishable_; }
 
     // Placing dependent tasks after a change; see Propagator.
     void addInvalidTask(InvalidTask record) override;
@@ -79,6 +85,7 @@ class TaskLengthCalc final : public ScheduleEngine {
     DayClock clock_;
     std::vector<std::vector<UsageDay>> scratch_;
     std::unique_ptr<Propagator> propagator_;
+    std::vector<ATask*> unfinishable_;
 };
 
 } // namespace mapolt

@@ -59,5 +59,22 @@ TEST_F(AtomicFileWriterTest, FailuresNameTheFileAndTheReasonAndHarmNothing) {
     EXPECT_EQ(folder.entries(), std::set<std::string>{"plan.json"});
 }
 
+TEST_F(AtomicFileWriterTest, TemporariesLeftByAKilledSaveAreRemovedByTheNextOne) {
+    Folder::write(file, "old plan");
+    const auto old = std::filesystem::file_time_type::clock::now() - kStaleTemporaryAge -
+                     std::chrono::minutes(1);
+    for (const std::string name :
+         {".plan.json.saving-123", ".other.json.saving-7", ".plan.json.saving-9"}) {
+        Folder::write(folder / name, std::string(1000, 'x'));
+        std::filesystem::last_write_time(folder / name, old);
+    }
+    // A young one may belong to a save running now.
+    Folder::write(folder / ".plan.json.saving-55", "running");
+    ASSERT_TRUE(writeFileAtomically(file, "new plan", error)) << error;
+    EXPECT_EQ(Folder::read(file), "new plan");
+    EXPECT_EQ(folder.entries(),
+              (std::set<std::string>{"plan.json", ".other.json.saving-7", ".plan.json.saving-55"}));
+}
+
 } // namespace
 } // namespace mapolt

@@ -208,7 +208,8 @@ TEST(JsonReader, NoTextAtAllAndTheFirstNulEndsTheText) {
     EXPECT_EQ(nil.error->code(), JsonErrorCode::Input);
     EXPECT_EQ(nil.error->message(), "Input was 'nil'");
     const std::string withNul("[1]\0garbage", 11);
-    EXPECT_TRUE(parseJson(withNul));
+    EXPECT_THAT(parseFailure(withNul), ElementsAre("Garbage after JSON"));
+    EXPECT_TRUE(parseJson(std::string("[1]\0\0", 5)));
     const std::string cut("[1,\0 2]", 7);
     EXPECT_THAT(parseFailure(cut), ElementsAre("End of input while parsing array"));
 }

@@ -306,7 +306,7 @@ TEST_F(PlanFileTest, EitherFormReadsAndOneEndLinksBoth) {
 TEST_F(PlanFileTest, UnknownReferencesAndOddMembersAreSkipped) {
     const auto read = load(R"({"MapoltFileInfo":{"Type":"Something else"},"Unknown":{"x":1},
         "ATask":[{"UUID":"0","atttributes":{"name":"A","resText":"R","bogus":1,"hours":null,
-                  "viewOrder":"7","isExpanded":1,"daysFromStart":1e60,"uid":-9e99},
+                  "viewOrder":"7","isExpanded":1,"daysFromStart":1e-60,"uid":-9.9},
                   "relations":{"superTask":"99","subTasks":["98",5,null,"1"],"project":"0",
                   "colour":["0"],"nothing":"0"}},
                  17, "text", {"UUID":"1"}],
@@ -321,8 +321,8 @@ TEST_F(PlanFileTest, UnknownReferencesAndOddMembersAreSkipped) {
     EXPECT_EQ(a->hours(), 8.0f);
     EXPECT_TRUE(a->viewOrder.absent());
     EXPECT_TRUE(a->isExpanded());
-    EXPECT_EQ(a->daysFromStart(), std::numeric_limits<float>::max());
-    EXPECT_EQ(a->uid(), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(a->daysFromStart(), 0.0f);
+    EXPECT_EQ(a->uid(), -9);
     EXPECT_EQ(a->superTask(), nullptr);
     EXPECT_THAT(a->subTasks(), ElementsAre(tasks[1]));
     EXPECT_EQ(a->project(), nullptr);

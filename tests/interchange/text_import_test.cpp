@@ -55,7 +55,10 @@ TEST_F(TextImportTest, ShortLinesAddNothingAndCarriageReturnsStayInTheLastField)
 
 TEST_F(TextImportTest, FilesThatAreNoUtf8OrCannotBeReadAddNothing) {
     EXPECT_EQ(importer.importFromText("G\t\xff\xfe\tx\t1\n"), 0u);
+    EXPECT_EQ(importer.problem(), "invalid UTF-8 at line 1: a byte that starts no character");
     EXPECT_EQ(importer.importFromFile("/nonexistent/tasks.txt"), 0u);
+    EXPECT_EQ(importer.problem(),
+              "Could not import \"/nonexistent/tasks.txt\": No such file or directory");
     EXPECT_EQ(plan.store.count(Entity::ATask), 0u);
     testing::TempFolder folder;
     testing::TempFolder::write(folder / "tasks.txt", "Gruppe\tÄnderung\tx\t1\n");
@@ -63,6 +66,54 @@ TEST_F(TextImportTest, FilesThatAreNoUtf8OrCannotBeReadAddNothing) {
     EXPECT_EQ(importer.importFromFile(folder / "tasks.txt"), 2u);
     EXPECT_NE(plan.named("Änderung"), nullptr);
     EXPECT_FALSE(recorder.senders.empty());
+}
+
+TEST_F(TextImportTest, EveryKindOfMalformedUtf8IsRefusedWithItsLine) {
+    for (const std::string bad :
+         {"\xED\xA0\x80", "\xED\xBF\xBF", "\xC0\xAF", "\xE0\x80\xAF", "\xF5\x80\x80\x80", "\xF6",
+          "\xF7\xBF\xBF\xBF", "\xF4\x90\x80\x80"}) {
+        EXPECT_EQ(importer.importFromText("G\tA\tx\t1\nG\t" + bad + "\tx\t1\n"), 0u);
+        EXPECT_EQ(importer.problem().rfind("invalid UTF-8 at line 2: ", 0), 0u)
+            << importer.problem();
+    }
+    EXPECT_EQ(plan.store.count(Entity::ATask), 0u);
+}
+
+TEST_F(TextImportTest, DurationOutOfRangeIsRefused) {
+    EXPECT_EQ(importer.importFromText("G\tA\tx\t1\nG\tB\tx\t1e30\n"), 0u);
+    EXPECT_EQ(importer.problem(), "the duration at line 2 is out of range");
+    EXPECT_EQ(importer.importFromText("G\tA\tx\t-1e7\n"), 0u);
+    EXPECT_EQ(plan.store.count(Entity::ATask), 0u);
+    EXPECT_EQ(importer.importFromText("G\tA\tx\t1e6\n"), 2u);
+    EXPECT_TRUE(importer.problem().empty());
+}
+
+TEST_F(TextImportTest, FolderOrPipeIsRefusedWithTheReason) {
+    testing::TempFolder folder;
+    EXPECT_EQ(importer.importFromFile(folder.path()), 0u);
+    EXPECT_EQ(importer.problem(),
+              "Could not import \"" + folder.path().string() + "\": it is a folder, not a file");
+}
+
+TEST_F(TextImportTest, ManyLinesKeepTheirOrderAndRowsAreNumberedOnce) {
+    plan.task("Existing");
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "G" + std::to_string(i % 3) + "\tT" + std::to_string(i) + "\tx\t1\n";
+    EXPECT_EQ(importer.importFromText(text), 303u);
+    const std::vector<ATask*> rows = plan.helper.outlineOrder();
+    ASSERT_EQ(rows.size(), 304u);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i]->viewOrder(), static_cast<int>(i));
+    EXPECT_EQ(rows[1]->name(), "G0");
+    EXPECT_EQ(rows[2]->name(), "T0");
+    EXPECT_EQ(rows[3]->name(), "T3");
+    EXPECT_EQ(rows[101]->name(), "T297");
+    EXPECT_EQ(rows[102]->name(), "G1");
+    // One undo step takes the whole import back.
+    plan.store.flushPendingChanges();
+    plan.store.undoManager().undo();
+    EXPECT_EQ(plan.shape(), "Existing/0");
 }
 
 } // namespace

@@ -114,19 +114,31 @@ TEST_F(TaskLengthTest, NegativeWorkGivesTheFormulasNegativeTime) {
     EXPECT_FLOAT_EQ(engine.calcDaysForTask(leaf(-8.0f)), -1.0f);
 }
 
-TEST_F(TaskLengthTest, CalendarWithoutWorkingHoursEndsAfterAHundredYears) {
+TEST_F(TaskLengthTest, CalendarWithoutWorkingHoursStopsAfterAYearAndNamesTheTask) {
     Resource* idle = resource();
     for (int d = 0; d < 7; ++d)
         calendars.setHoursForWeekday(d, idle->cal(), 0.0f);
     ATask* t = leaf(8.0f, 0.5f);
     ATaskResource* a = assign(t, idle);
     const float days = engine.calcDaysForTask(t);
-    EXPECT_FLOAT_EQ(days, 36'524.5f);
-    EXPECT_EQ(a->resourceUsage().size(), static_cast<std::size_t>(TaskLengthCalc::kMaxWalkDays));
+    // The walk gives up once a year and a day went by without an hour of work; the days it
+    // walked keep their usage records.
+    constexpr int kWalked = TaskLengthCalc::kMaxIdleDays + 1;
+    EXPECT_FLOAT_EQ(days, kWalked - 0.5f);
+    EXPECT_EQ(a->resourceUsage().size(), static_cast<std::size_t>(kWalked));
+    EXPECT_THAT(engine.unfinishableTasks(), ElementsAre(t));
 
     for (int d = 0; d < 7; ++d)
         calendars.setHoursForWeekday(d, base(), 0.0f);
-    EXPECT_FLOAT_EQ(engine.calcDaysForTask(leaf(8.0f)), 36'525.0f);
+    ATask* u = leaf(8.0f);
+    EXPECT_FLOAT_EQ(engine.calcDaysForTask(u), static_cast<float>(kWalked));
+    EXPECT_THAT(engine.unfinishableTasks(), ElementsAre(t, u));
+
+    // Once its calendar works again the task finishes and is no longer named.
+    calendars.setHoursForWeekday(1, idle->cal(), 8.0f);
+    engine.invalidateTask(t, false);
+    EXPECT_LT(engine.calcDaysForTask(t), 8.0f);
+    EXPECT_THAT(engine.unfinishableTasks(), ElementsAre(u));
 }
 
 TEST_F(TaskLengthTest, SummarySpansItsSubtasks) {
