@@ -54,6 +54,10 @@ std::unique_ptr<KestilPlannerDocument> openPlan(std::string_view command,
     auto document = KestilPlannerDocument::initWithContentsOfURL(path, preferences, result);
     if (!document)
         fail(command, result.message);
+    else
+        for (const std::string& warning : document->openWarnings())
+            std::fprintf(stderr, "mapolt-cli %.*s: %s\n", static_cast<int>(command.size()),
+                         command.data(), warning.c_str());
     return document;
 }
 

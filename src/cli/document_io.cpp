@@ -12,6 +12,9 @@ std::unique_ptr<KestilPlannerDocument> openPlan(const std::filesystem::path& pat
     auto document = KestilPlannerDocument::initWithContentsOfURL(path, preferences, result);
     if (!document)
         std::fprintf(stderr, "mapolt-cli: %s\n", result.message.c_str());
+    else
+        for (const std::string& warning : document->openWarnings())
+            std::fprintf(stderr, "mapolt-cli: %s\n", warning.c_str());
     return document;
 }
 

@@ -21,6 +21,8 @@ int importXml(std::span<const std::string_view> args) {
         std::fprintf(stderr, "mapolt-cli: %s\n", result.error.c_str());
         return 1;
     }
+    for (const std::string& warning : result.warnings)
+        std::fprintf(stderr, "mapolt-cli: %s\n", warning.c_str());
     if (!cli::savePlan(*result.document, std::string(args[1])))
         return 1;
     std::printf("%zu tasks, %zu links, %zu resources, %zu assignments\n", result.counts.tasks,

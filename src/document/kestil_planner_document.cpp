@@ -40,6 +40,7 @@ std::unique_ptr<KestilPlannerDocument> KestilPlannerDocument::initWithContentsOf
     error = readPlanFile(path, document->store_);
     if (!error)
         return nullptr;
+    document->openWarnings_ = error.warnings;
     document->finishInit();
     return document;
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace mapolt {
 
@@ -41,6 +42,10 @@ class KestilPlannerDocument {
     ~KestilPlannerDocument();
     KestilPlannerDocument(const KestilPlannerDocument&) = delete;
     KestilPlannerDocument& operator=(const KestilPlannerDocument&) = delete;
+
+    // What opening the file repaired (links that closed a loop, say), one message each, for
+    // the user to be told once after opening; empty for a new document.
+    const std::vector<std::string>& openWarnings() const { return openWarnings_; }
 
     // Saves the plan text atomically; on failure the file on disk is as it was.
     bool writeToURL(const std::filesystem::path& path, std::string& error);
@@ -132,6 +137,7 @@ class KestilPlannerDocument {
 
     ZoomAnimation zoom_{kDefaultDayWidth};
     RowHeightAnimation rowHeight_{kDefaultRowHeight};
+    std::vector<std::string> openWarnings_;
     bool showingBase_ = false;
     bool showingTable_ = true;
     float leftMargin_ = 2.0f;

@@ -4,6 +4,7 @@
 #include "model/entities.h"
 #include "model/filters.h"
 #include "model/store.h"
+#include "schedule/looping_links.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -52,7 +53,7 @@ std::string readWholeFile(const std::filesystem::path& path, std::string& out) {
 }
 
 PlanReadResult refused(std::string message, std::optional<JsonError> codecError = {}) {
-    return PlanReadResult{false, std::move(message), std::move(codecError)};
+    return PlanReadResult{false, std::move(message), std::move(codecError), {}};
 }
 
 } // namespace
@@ -78,8 +79,11 @@ PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store) {
     if (store.count(Entity::Project) == 0)
         return refused(cannotOpen(path, "it is not a plan file (it holds no project)"));
     repairOrphans(store);
+    PlanReadResult read{true, {}, std::nullopt, {}};
+    for (const RemovedLink& link : removeLoopingLinks(store))
+        read.warnings.push_back(link.message());
     store.flushPendingChanges();
-    return PlanReadResult{true, {}, std::nullopt};
+    return read;
 }
 
 void repairOrphans(Store& store) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mapolt {
 
@@ -17,13 +18,17 @@ struct PlanReadResult {
     // The codec's error when the text is no JSON: its outermost message, the messages it
     // wraps, and the byte offset where reading stopped.
     std::optional<JsonError> codecError;
+    // When read: what was repaired on reading, one message each, for the user to be told
+    // once (the file on disk keeps them until the document is saved).
+    std::vector<std::string> warnings;
 
     explicit operator bool() const { return ok; }
 };
 
 // Reads the plan file at `path` into `store`, without undo. A file that cannot be read, is
 // no JSON, or defines no project is refused; what was read into the store then is not to be
-// used (the caller discards the store). The file itself is never changed.
+// used (the caller discards the store). Links that close a loop are removed, each with a
+// warning. The file itself is never changed.
 PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store);
 
 // Deletes the assignments that lack a task or a resource, then the usage records that lack

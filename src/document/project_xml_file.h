@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mapolt {
 
@@ -20,6 +21,8 @@ struct ProjectXmlImport {
     // When not ok: the file's name and the reason.
     std::string error;
     ProjectImportCounts counts;
+    // Links of the file left out because they closed a loop, one message each.
+    std::vector<std::string> warnings;
 };
 
 // A new document holding what the project XML file at `path` carries.

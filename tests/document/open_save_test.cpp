@@ -86,6 +86,53 @@ TEST_F(OpenSaveTest, OpeningRemovesOrphanAssignmentsAndUsage) {
     EXPECT_EQ(usages[0]->taskResource(), assignments[0]);
 }
 
+// Another program may write links this one refuses: opening keeps the plan but not the
+// links that close a loop, says which, and leaves the file as it was until a save.
+TEST_F(OpenSaveTest, OpeningRemovesLinksThatCloseALoopAndSaysWhich) {
+    KestilPlannerDocument doc(preferences);
+    ATask* a = addTask(doc, "A", 8.0f, 0.0f);
+    ATask* b = addTask(doc, "B", 8.0f, 0.0f);
+    ATask* c = addTask(doc, "C", 8.0f, 0.0f);
+    ATask* u = addTask(doc, "U", 8.0f, 0.0f);
+    ATask* g = addTask(doc, "G", 8.0f, 0.0f);
+    u->set(&ATask::superTask, g);
+    const auto link = [&doc](ATask* from, ATask* to) {
+        auto* l = doc.store().insert<DepLink>();
+        l->set(&DepLink::dependeeTask, to);
+        l->set(&DepLink::dependTask, from);
+    };
+    link(a, b);
+    link(b, c);
+    link(c, a);
+    link(u, g);
+    ASSERT_TRUE(doc.writeToURL(file, error)) << error;
+    const std::string written = Folder::read(file);
+
+    auto reopened = open(file);
+    ASSERT_NE(reopened, nullptr) << error;
+    EXPECT_THAT(reopened->openWarnings(),
+                ::testing::ElementsAre("Removed the link from \"C\" to \"A\": it closed a loop",
+                                       "Removed the link from \"U\" to \"G\": it closed a loop"));
+    EXPECT_EQ(reopened->store().count(Entity::DepLink), 2u);
+    EXPECT_FALSE(reopened->store().undoManager().canUndo());
+    EXPECT_EQ(Folder::read(file), written);
+
+    const auto dates = [&reopened] {
+        std::vector<float> d;
+        for (const char* name : {"A", "B", "C", "U", "G"})
+            for (const ATask* t : reopened->store().fetch<ATask>())
+                if (t->name() == name)
+                    d.insert(d.end(), {t->daysFromStart(), t->elapsedTime()});
+        return d;
+    };
+    reopened->recalcProject();
+    EXPECT_EQ(dates(), (std::vector<float>{0, 1, 1, 1, 2, 1, 0, 1, 0, 1}));
+    reopened->recalcProject();
+    EXPECT_EQ(dates(), (std::vector<float>{0, 1, 1, 1, 2, 1, 0, 1, 0, 1}))
+        << "the plan settles in one recalculation";
+    EXPECT_TRUE(KestilPlannerDocument(preferences).openWarnings().empty());
+}
+
 TEST_F(OpenSaveTest, FileThatIsNoReadablePlanIsRefusedAndLeftAsItWas) {
     const std::string broken = "{\"ATask\": [{\"UUID\": \"0\"},]}";
     Folder::write(file, broken);
