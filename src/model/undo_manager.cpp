@@ -1,21 +1,67 @@
 #include "model/undo_manager.h"
 
+#include "model/record.h"
 #include "model/store.h"
 
+#include <algorithm>
+
 namespace mapolt {
+
+namespace {
+
+constexpr std::size_t kMarkedAttributes = 64;
+
+} // namespace
 
 void UndoManager::record(UndoStep step) {
     if (replaying_ || disabled_ > 0)
         return;
-    open_.push_back(std::move(step));
     redoStack_.clear();
+    if (const auto* c = std::get_if<AttributeChange>(&step);
+        c != nullptr && c->attribute < kMarkedAttributes) {
+        Record::UndoMark& mark = c->record->undoMark_;
+        const std::uint64_t bit = std::uint64_t{1} << c->attribute;
+        if (mark.group != openNumber_)
+            mark = Record::UndoMark{openNumber_, 0};
+        if ((mark.attributes & bit) != 0)
+            return;
+        mark.attributes |= bit;
+    }
+    open_.steps.push_back(std::move(step));
+}
+
+std::size_t UndoManager::recordedStepCount() const {
+    std::size_t n = open_.steps.size();
+    for (const auto* stack : {&undoStack_, &redoStack_})
+        for (const Group& g : *stack)
+            n += g.steps.size();
+    return n;
+}
+
+// An attribute whose value is back where the group found it needs no step.
+void UndoManager::dropUnchanged(Group& group) const {
+    std::erase_if(group.steps, [](const UndoStep& step) {
+        const auto* c = std::get_if<AttributeChange>(&step);
+        return c != nullptr &&
+               c->record->schema().attributes[c->attribute].read(*c->record) == c->before;
+    });
+}
+
+void UndoManager::captureAfter(Group& group) {
+    group.after.clear();
+    for (const UndoStep& step : group.steps)
+        if (const auto* c = std::get_if<AttributeChange>(&step))
+            group.after.push_back(c->record->schema().attributes[c->attribute].read(*c->record));
 }
 
 void UndoManager::closeGroup() {
-    if (open_.empty() || commandDepth_ > 0)
+    if (open_.steps.empty() || commandDepth_ > 0)
         return;
-    undoStack_.push_back(std::move(open_));
-    open_.clear();
+    ++openNumber_;
+    dropUnchanged(open_);
+    if (!open_.steps.empty())
+        undoStack_.push_back(std::move(open_));
+    open_ = Group{};
 }
 
 void UndoManager::endCommandGroup() {
@@ -29,8 +75,9 @@ void UndoManager::undo() {
         return;
     Group group = std::move(undoStack_.back());
     undoStack_.pop_back();
+    captureAfter(group);
     replaying_ = true;
-    for (auto it = group.rbegin(); it != group.rend(); ++it)
+    for (auto it = group.steps.rbegin(); it != group.steps.rend(); ++it)
         store_.replay(*it, false);
     replaying_ = false;
     redoStack_.push_back(std::move(group));
@@ -45,8 +92,11 @@ void UndoManager::redo() {
     Group group = std::move(redoStack_.back());
     redoStack_.pop_back();
     replaying_ = true;
-    for (const UndoStep& step : group)
-        store_.replay(step, true);
+    std::size_t next = 0;
+    for (const UndoStep& step : group.steps)
+        store_.replay(step, true,
+                      std::holds_alternative<AttributeChange>(step) ? &group.after[next++]
+                                                                    : nullptr);
     replaying_ = false;
     undoStack_.push_back(std::move(group));
     if (afterUndoRedo_)
@@ -56,7 +106,8 @@ void UndoManager::redo() {
 void UndoManager::removeAllActions() {
     undoStack_.clear();
     redoStack_.clear();
-    open_.clear();
+    open_ = Group{};
+    ++openNumber_;
     store_.purgeDeletedRecords();
 }
 
