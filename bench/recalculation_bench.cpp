@@ -32,6 +32,9 @@ Project placedProject(Shape shape, int n) {
             for (int r = 0; r < 50; ++r) {
                 people.push_back(p->store.insert<Resource>());
                 people.back()->setName("Person " + std::to_string(r));
+                auto* cal = p->store.insert<Calandar>();
+                cal->set(&Calandar::superCalandar, p->calendars.getBaseCalandar());
+                people.back()->set(&Resource::cal, cal);
             }
         std::size_t next = 0;
         for (ATask* t : p->tasks) {
