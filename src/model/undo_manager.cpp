@@ -59,6 +59,8 @@ void UndoManager::closeGroup() {
         return;
     ++openNumber_;
     dropUnchanged(open_);
+    // The history keeps what the group holds, not the room it grew into.
+    open_.steps.shrink_to_fit();
     if (!open_.steps.empty())
         undoStack_.push_back(std::move(open_));
     open_ = Group{};
