@@ -182,7 +182,8 @@ void ApperanceTVController::notifyObservers(std::string_view property) const {
 }
 
 void ApperanceTVController::postProjectChanged() const {
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this,
+                                             project_ != nullptr ? &project_->store() : nullptr);
 }
 
 } // namespace mapolt

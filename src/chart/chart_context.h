@@ -5,10 +5,13 @@
 #include "chart/chart_style.h"
 #include "model/date.h"
 
+#include <cstdint>
 #include <optional>
+#include <unordered_map>
 
 namespace mapolt {
 
+class ATask;
 class ChartSchedule;
 class KestilPlannerDocument;
 class Project;
@@ -30,8 +33,16 @@ class ChartContext {
     void setGeometry(const ChartGeometry& geometry) { geometry_ = geometry; }
     const ChartRows& rows() const { return rows_; }
     void setRows(ChartRows rows) { rows_ = std::move(rows); }
-    // Rebuilds the row list and takes the geometry from the document again.
+    // Takes the geometry from the document again, and rebuilds the row list when tasks or
+    // links changed since it was built.
     void refresh();
+
+    // The widths of a task's labels as the last drawing pass measured them: view state kept
+    // here rather than in the store, so drawing never writes to the document. Before the
+    // first pass they read as the widths the file brought.
+    enum class Label { Left, Right, Milestone };
+    float labelWidth(const ATask& task, Label label) const;
+    void noteLabelWidth(const ATask& task, Label label, float width) const;
 
     // The moment the today line marks; the clock unless set.
     Date today() const { return today_ ? *today_ : civil::now(); }
@@ -43,6 +54,12 @@ class ChartContext {
     ChartGeometry geometry_;
     ChartRows rows_;
     std::optional<Date> today_;
+    std::uint64_t rowsTaskRevision_ = ~0ULL;
+    std::uint64_t rowsLinkRevision_ = ~0ULL;
+    struct LabelWidths {
+        std::optional<float> left, right, milestone;
+    };
+    mutable std::unordered_map<const ATask*, LabelWidths> labelWidths_;
 };
 
 } // namespace mapolt

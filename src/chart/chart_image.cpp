@@ -34,7 +34,9 @@ float chartWidth(BaseProjectView& view) {
     float days = 0.0f;
     for (ATask* t : view.getTaskList())
         days = std::max(days, context.schedule().calcOffset(t) + t->elapsedTime() +
-                                  std::max(t->rightMargin(), t->mileText()) / g.dayWidth);
+                                  std::max(context.labelWidth(*t, ChartContext::Label::Right),
+                                           context.labelWidth(*t, ChartContext::Label::Milestone)) /
+                                      g.dayWidth);
     return g.dayWidth * days + kSpareWidth + g.taskSpaceOrigin();
 }
 

@@ -1,5 +1,6 @@
 #include "chart/chart_schedule.h"
 
+#include "model/entities.h"
 #include "model/task_helper.h"
 #include "schedule/task_length_calc.h"
 
@@ -12,7 +13,7 @@ float ChartSchedule::calcOffset(const ATask* task) const {
 }
 
 float ChartSchedule::calcDaysForTask(ATask* task) const {
-    return engine_->calcDaysForTask(task);
+    return task != nullptr ? task->elapsedTime() : 0.0f;
 }
 
 void ChartSchedule::setCriticality(CriticalityOf criticality, bool shown) {

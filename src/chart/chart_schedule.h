@@ -18,6 +18,8 @@ class ChartSchedule {
     explicit ChartSchedule(TaskLengthCalc& engine) : engine_(&engine) {}
 
     float calcOffset(const ATask* task) const;
+    // The stored length: drawing never computes (and so never writes) a duration. The
+    // document places invalid tasks when the project changes, before anything is drawn.
     float calcDaysForTask(ATask* task) const;
 
     // Without a source every task has level 0; the path shows only while `shown` is set.

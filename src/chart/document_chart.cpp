@@ -34,6 +34,8 @@ float leftMarginFor(ChartContext& context, TaskCell& cell, float dayWidth) {
 }
 
 void DocumentChart::refresh() {
+    // What is drawn is only read: stale durations are computed before, not while drawing.
+    document_->placeInvalidTasks();
     document_->projectChanged();
     context_.refresh();
     if (!dayWidth_)

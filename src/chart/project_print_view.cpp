@@ -95,7 +95,9 @@ QRectF ProjectPrintView::calcPrinterSize() {
     const float leftMargin = context_->document().leftMargin();
     double days = 0.0;
     for (ATask* t : tasks) {
-        const double labels = std::max(t->rightMargin(), t->mileText()) / g.dayWidth;
+        const double labels = std::max(context_->labelWidth(*t, ChartContext::Label::Right),
+                                       context_->labelWidth(*t, ChartContext::Label::Milestone)) /
+                              g.dayWidth;
         days = std::max(days, static_cast<double>(schedule.calcOffset(t) + t->elapsedTime()) +
                                   leftMargin / g.dayWidth + labels);
     }

@@ -29,11 +29,6 @@ QString percentText(float perc) {
     return QString::fromLatin1(buffer);
 }
 
-// The label widths are view state kept beside the task, written without undo or notice.
-void storeWidth(const ATask& task, Attribute<float> ATask::*member, float width) {
-    const_cast<ATask&>(task).setPrimitive(member, width);
-}
-
 } // namespace
 
 ChartStyle TaskCell::style() const {
@@ -323,7 +318,7 @@ void TaskCell::drawRightLabel(QPainter& painter, ATask& task) {
     }
     if (res)
         width += drawResourceRuns(painter, QPointF(x + width, baseline), res->font, shadow);
-    storeWidth(task, &ATask::rightMargin, width);
+    context_->noteLabelWidth(task, ChartContext::Label::Right, width);
 }
 
 void TaskCell::drawLeftLabel(QPainter& painter, ATask& task) {
@@ -345,9 +340,9 @@ void TaskCell::drawLeftLabel(QPainter& painter, ATask& task) {
         const QString shown = res ? text + QStringLiteral(" / ") : text;
         const float nw = textWidth(shown, name->font);
         drawText(painter, QPointF(right - 5.0f - nw - rw, baseline), shown, *name, shadow);
-        storeWidth(task, &ATask::leftMargin, rw + nw + 5.0f);
+        context_->noteLabelWidth(task, ChartContext::Label::Left, rw + nw + 5.0f);
     } else {
-        storeWidth(task, &ATask::leftMargin, rw);
+        context_->noteLabelWidth(task, ChartContext::Label::Left, rw);
     }
 }
 
@@ -417,7 +412,7 @@ float TaskCell::calcLeftMargin(const ATask& task) {
         width += textWidth(shown, getAttribute(s.taskLabels(), kLeftPosition, true)->font) + 5.0f;
     }
     width += s.marginLeft();
-    storeWidth(task, &ATask::leftMargin, width);
+    context_->noteLabelWidth(task, ChartContext::Label::Left, width);
     return width;
 }
 

@@ -58,9 +58,9 @@ void KestilPlannerDocument::finishInit() {
     store_.undoManager().removeAllActions();
     store_.undoManager().setAfterUndoRedo([this] { undoNotification(); });
     projectChangedObserver_ = NotificationObserver(
-        kProjectChanged, nullptr, [this](const Notification&) { projectChanged(); });
-    recalcProjectObserver_ = NotificationObserver(kRecalcProject, nullptr,
-                                                  [this](const Notification&) { recalcProject(); });
+        kProjectChanged, nullptr, [this](const Notification&) { projectChanged(); }, &store_);
+    recalcProjectObserver_ = NotificationObserver(
+        kRecalcProject, nullptr, [this](const Notification&) { recalcProject(); }, &store_);
 }
 
 KestilPlannerDocument::~KestilPlannerDocument() {
@@ -216,19 +216,59 @@ void KestilPlannerDocument::tick() {
     pulldownAnim();
 }
 
-void KestilPlannerDocument::projectChanged() {
-    // A task's start offset is its stored daysFromStart.
-    float widest = kMinimumLeftMargin;
-    for (ATask* t : taskHelper().outlineOrder()) {
-        const float label = textMeasurer_ != nullptr ? textMeasurer_->calcLeftMargin(*t) : 0.0f;
-        widest = std::max(widest, label - t->daysFromStart() * dayWidth());
+void KestilPlannerDocument::setTextMeasurer(TextMeasurer* measurer) {
+    textMeasurer_ = measurer;
+    measuredRevision_ = ~0ULL;
+}
+
+void KestilPlannerDocument::placeInvalidTasks() {
+    if (store_.revision(Entity::ATask) == placedRevision_)
+        return;
+    for (ATask* t : store_.fetch<ATask>([](const ATask& t) { return t.invalid(); }))
+        if (!t->isDeleted() && t->invalid())
+            services_.taskLengthCalc->calcDaysForTask(t);
+    placedRevision_ = store_.revision(Entity::ATask);
+}
+
+// Labels change with names, resources and the style, never during a zoom: they are measured
+// once per change of the project, and each zoom step only asks the envelope.
+void KestilPlannerDocument::measureLeftLabels() {
+    if (store_.valueRevision() == measuredRevision_)
+        return;
+    std::vector<std::pair<float, float>> labels;
+    if (textMeasurer_ != nullptr) {
+        const std::vector<ATask*> tasks = taskHelper().outlineOrder();
+        labels.reserve(tasks.size());
+        // A task's start offset is its stored daysFromStart.
+        for (ATask* t : tasks)
+            labels.emplace_back(textMeasurer_->calcLeftMargin(*t), t->daysFromStart());
     }
-    leftMargin_ = widest;
+    leftLabels_.build(std::move(labels));
+    measuredRevision_ = store_.valueRevision();
+}
+
+void KestilPlannerDocument::projectChanged() {
+    measureLeftLabels();
+    leftMargin_ = leftLabels_.marginAt(dayWidth(), kMinimumLeftMargin);
     if (!rowHeight_.animating())
         rowHeight_.jumpTo(singleOrBaselineHeight());
 }
 
+bool KestilPlannerDocument::isDocumentEdited() const {
+    return forcedEdited_ || store_.undoManager().stateId() != savedStateId_;
+}
+
+void KestilPlannerDocument::noteSaved() {
+    store_.flushPendingChanges();
+    savedStateId_ = store_.undoManager().stateId();
+    forcedEdited_ = false;
+}
+
+// Undo can bring back tasks whose durations were marked stale outside the history; placing
+// them again writes the values they had, and must not become a step of its own (which would
+// also throw the redo history away).
 void KestilPlannerDocument::undoNotification() {
+    UndoRegistrationPause pause(store_.undoManager());
     postProjectChanged();
 }
 
@@ -241,7 +281,7 @@ void KestilPlannerDocument::recalcProject() {
 }
 
 void KestilPlannerDocument::postProjectChanged() const {
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this, &store_);
 }
 
 } // namespace mapolt

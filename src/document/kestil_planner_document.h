@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document_services.h"
+#include "document/left_margin_envelope.h"
 #include "document/pasteboard.h"
 #include "document/plan_file.h"
 #include "document/row_height_animation.h"
@@ -82,7 +83,17 @@ class KestilPlannerDocument {
     // the calendars, the dependent tasks placed, then ProjectChanged.
     void recalcProject();
 
-    void setTextMeasurer(TextMeasurer* measurer) { textMeasurer_ = measurer; }
+    void setTextMeasurer(TextMeasurer* measurer);
+
+    // Computes the durations of the tasks marked invalid, so that whatever draws the project
+    // next only reads it. Nothing to do (and no cost) when no task changed since last time.
+    void placeInvalidTasks();
+
+    // Whether the document differs from its file: its undo history is elsewhere than at the
+    // last save, or it was marked so (a recovered copy).
+    bool isDocumentEdited() const;
+    void noteSaved();
+    void setForcedEdited(bool edited) { forcedEdited_ = edited; }
 
     float dayWidth() const { return zoom_.current(); }
     float leftMargin() const { return leftMargin_; }
@@ -119,6 +130,7 @@ class KestilPlannerDocument {
     void finishInit();
     void zoomBy(float factor);
     float singleOrBaselineHeight() const;
+    void measureLeftLabels();
     void postProjectChanged() const;
     void makeClipboard();
 
@@ -141,6 +153,12 @@ class KestilPlannerDocument {
     bool showingBase_ = false;
     bool showingTable_ = true;
     float leftMargin_ = 2.0f;
+    LeftMarginEnvelope leftLabels_;
+    // Store revisions the cached work above was done at; a change of either redoes it.
+    std::uint64_t placedRevision_ = ~0ULL;
+    std::uint64_t measuredRevision_ = ~0ULL;
+    std::uint64_t savedStateId_ = 0;
+    bool forcedEdited_ = false;
 
     NotificationObserver projectChangedObserver_;
     NotificationObserver recalcProjectObserver_;

@@ -412,7 +412,7 @@ std::vector<ATask*> TaskClipboard::paste(const std::vector<ATask*>& selection) {
     s_.store.flushPendingChanges();
     s_.helper.reIndexProject();
     s_.engine.recalcAllSupers(s_.store);
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this, &s_.store);
     return made;
 }
 

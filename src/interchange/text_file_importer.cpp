@@ -99,7 +99,7 @@ std::size_t TextFileImporter::importFromText(std::string_view text) {
                                                      leadingNumber(fields[4]), 0.0, 100.0)));
         ++added;
     }
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this, &helper_.context());
     return added;
 }
 

@@ -44,7 +44,7 @@ void Resource::setName(std::optional<std::string> v) {
     setPrimitive(&Resource::initials, derived);
     didChange(&Resource::name, nameBefore);
     didChange(&Resource::initials, initialsBefore);
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this, &store());
 }
 
 } // namespace mapolt

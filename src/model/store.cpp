@@ -36,8 +36,6 @@ Record* Store::insert(Entity e) {
     ++liveCount_[static_cast<std::size_t>(e)];
     touch(e);
     undo_.record(LifecycleChange{r, true});
-    if (!listeners_.empty())
-        pending_.inserted.push_back(r);
     return r;
 }
 
@@ -55,8 +53,6 @@ void Store::deleteRecord(Record* r) {
     }
     setDeleted(*r, true);
     undo_.record(LifecycleChange{r, false});
-    if (!listeners_.empty())
-        pending_.deleted.push_back(r);
 }
 
 void Store::setDeleted(Record& r, bool deleted) {
@@ -84,15 +80,6 @@ std::vector<Record*> Store::fetchAll(Entity e) const {
 
 void Store::flushPendingChanges() {
     undo_.closeGroup();
-    if (!listeners_.empty() &&
-        !(pending_.inserted.empty() && pending_.updated.empty() && pending_.deleted.empty())) {
-        StoreChanges changes = std::move(pending_);
-        pending_ = {};
-        pendingUpdated_.clear();
-        const auto listeners = listeners_;
-        for (const auto& [token, listener] : listeners)
-            listener(changes);
-    }
     if (!undo_.hasHistory())
         purgeDeletedRecords();
 }
@@ -104,8 +91,6 @@ void Store::purgeDeletedRecords() {
     for (auto& list : records_)
         std::erase_if(list, [](const std::unique_ptr<Record>& r) { return r->isDeleted(); });
     hasDeadRecords_ = false;
-    pending_ = {};
-    pendingUpdated_.clear();
 }
 
 std::string Store::identityString(const Record* r) const {
@@ -161,17 +146,9 @@ ObservationToken Store::observe(Entity e, std::string_view key, Observer observe
 void Store::stopObserving(ObservationToken token) {
     for (auto& [key, list] : observers_)
         std::erase_if(list, [&](const KeyObserver& o) { return o.token == token; });
-    std::erase_if(listeners_, [&](const auto& l) { return l.first == token; });
-}
-
-ObservationToken Store::addChangeListener(ChangeListener listener) {
-    const ObservationToken token = nextToken_++;
-    listeners_.emplace_back(token, std::move(listener));
-    return token;
 }
 
 void Store::notify(Record& r, std::size_t key) {
-    noteUpdated(r);
     if (observers_.empty())
         return;
     const auto it = observers_.find(observerKey(r.entity(), key));
@@ -185,13 +162,6 @@ void Store::notify(Record& r, std::size_t key) {
     const auto observers = it->second;
     for (const KeyObserver& o : observers)
         o.observer(r, name);
-}
-
-void Store::noteUpdated(Record& r) {
-    if (listeners_.empty() || r.isDeleted())
-        return;
-    if (pendingUpdated_.insert(&r).second)
-        pending_.updated.push_back(&r);
 }
 
 void Store::attributeChanged(Record& r, std::size_t attr, Value before) {

@@ -11,20 +11,12 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace mapolt {
 
 template <class E> using Predicate = std::function<bool(const E&)>;
 template <class E> using Ordering = std::function<bool(const E&, const E&)>;
-
-// What changed between two flushes, delivered to change listeners at the flush.
-struct StoreChanges {
-    std::vector<Record*> inserted;
-    std::vector<Record*> updated;
-    std::vector<Record*> deleted;
-};
 
 using ObservationToken = std::uint64_t;
 
@@ -49,13 +41,14 @@ class Store {
     std::vector<Record*> fetchAll(Entity e) const;
     std::size_t count(Entity e) const { return liveCount_[static_cast<std::size_t>(e)]; }
 
-    // Delivers queued change notifications and closes the current undo group.
+    // Closes the current undo group.
     void flushPendingChanges();
 
     std::string identityString(const Record* r) const;
     Record* recordForIdentity(std::string_view identity) const;
 
     UndoManager& undoManager() { return undo_; }
+    const UndoManager& undoManager() const { return undo_; }
 
     // Grows on every change to a record of the entity (insertion, deletion, undo, any write,
     // silent ones included), so derived indexes know when to rebuild.
@@ -70,8 +63,6 @@ class Store {
     using Observer = std::function<void(Record&, std::string_view key)>;
     ObservationToken observe(Entity e, std::string_view key, Observer observer);
     void stopObserving(ObservationToken token);
-    using ChangeListener = std::function<void(const StoreChanges&)>;
-    ObservationToken addChangeListener(ChangeListener listener);
 
   private:
     friend class Record;
@@ -88,7 +79,6 @@ class Store {
     void setDeleted(Record& r, bool deleted);
     void purgeDeletedRecords();
     void notify(Record& r, std::size_t key);
-    void noteUpdated(Record& r);
     void touch(Entity e) {
         ++revisions_[static_cast<std::size_t>(e)];
         ++valueRevision_;
@@ -108,10 +98,7 @@ class Store {
     };
     // Keyed by entity * 256 + key index (attributes first, then relationships).
     std::unordered_map<std::uint32_t, std::vector<KeyObserver>> observers_;
-    std::vector<std::pair<ObservationToken, ChangeListener>> listeners_;
     ObservationToken nextToken_ = 1;
-    StoreChanges pending_;
-    std::unordered_set<Record*> pendingUpdated_;
     bool hasDeadRecords_ = false;
 };
 

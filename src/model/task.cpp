@@ -22,7 +22,7 @@ void ATask::setName(std::optional<std::string> v) {
 
 void MileStone::setName(std::optional<std::string> v) {
     set(&MileStone::name, std::move(v));
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this, &store());
 }
 
 } // namespace mapolt

@@ -463,7 +463,7 @@ void TaskHelper::calcDays(ATask* task) {
 }
 
 void TaskHelper::postProjectChanged(const void* sender) const {
-    NotificationCenter::defaultCenter().post(kProjectChanged, sender);
+    NotificationCenter::defaultCenter().post(kProjectChanged, sender, &context_);
 }
 
 } // namespace mapolt

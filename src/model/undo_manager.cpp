@@ -17,6 +17,7 @@ void UndoManager::record(UndoStep step) {
     if (replaying_ || disabled_ > 0)
         return;
     redoStack_.clear();
+    redoLabels_.clear();
     if (const auto* c = std::get_if<AttributeChange>(&step);
         c != nullptr && c->attribute < kMarkedAttributes) {
         Record::UndoMark& mark = c->record->undoMark_;
@@ -27,6 +28,8 @@ void UndoManager::record(UndoStep step) {
             return;
         mark.attributes |= bit;
     }
+    if (open_.steps.empty())
+        openId_ = nextId_++;
     open_.steps.push_back(std::move(step));
 }
 
@@ -55,15 +58,36 @@ void UndoManager::captureAfter(Group& group) {
 }
 
 void UndoManager::closeGroup() {
-    if (open_.steps.empty() || commandDepth_ > 0)
+    if (commandDepth_ > 0)
         return;
-    ++openNumber_;
-    dropUnchanged(open_);
-    // The history keeps what the group holds, not the room it grew into.
-    open_.steps.shrink_to_fit();
+    if (!open_.steps.empty()) {
+        ++openNumber_;
+        dropUnchanged(open_);
+        // The history keeps what the group holds, not the room it grew into.
+        open_.steps.shrink_to_fit();
+        if (!open_.steps.empty()) {
+            undoStack_.push_back(std::move(open_));
+            undoLabels_.push_back({std::move(openName_), openId_});
+        }
+        open_ = Group{};
+    }
+    openName_.clear();
+}
+
+std::string UndoManager::undoActionName() const {
     if (!open_.steps.empty())
-        undoStack_.push_back(std::move(open_));
-    open_ = Group{};
+        return openName_;
+    return undoLabels_.empty() ? std::string() : undoLabels_.back().name;
+}
+
+std::string UndoManager::redoActionName() const {
+    return redoLabels_.empty() ? std::string() : redoLabels_.back().name;
+}
+
+std::uint64_t UndoManager::stateId() const {
+    if (!open_.steps.empty())
+        return openId_;
+    return undoLabels_.empty() ? 0 : undoLabels_.back().id;
 }
 
 void UndoManager::endCommandGroup() {
@@ -78,6 +102,8 @@ void UndoManager::undo() {
     Group group = std::move(undoStack_.back());
     undoStack_.pop_back();
     captureAfter(group);
+    redoLabels_.push_back(std::move(undoLabels_.back()));
+    undoLabels_.pop_back();
     replaying_ = true;
     for (auto it = group.steps.rbegin(); it != group.steps.rend(); ++it)
         store_.replay(*it, false);
@@ -93,6 +119,8 @@ void UndoManager::redo() {
         return;
     Group group = std::move(redoStack_.back());
     redoStack_.pop_back();
+    undoLabels_.push_back(std::move(redoLabels_.back()));
+    redoLabels_.pop_back();
     replaying_ = true;
     std::size_t next = 0;
     for (const UndoStep& step : group.steps)
@@ -110,6 +138,9 @@ void UndoManager::removeAllActions() {
     redoStack_.clear();
     open_ = Group{};
     ++openNumber_;
+    undoLabels_.clear();
+    redoLabels_.clear();
+    openName_.clear();
     store_.purgeDeletedRecords();
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -59,6 +60,15 @@ class UndoManager {
     }
 
     bool canUndo() const { return !undoStack_.empty() || !open_.steps.empty(); }
+    // Names the group being recorded, for the Edit menu ("Undo Indent"); a name given
+    // before the group's first change still applies to it.
+    void setActionName(std::string name) { openName_ = std::move(name); }
+    // The names of the steps an undo or a redo would take back; empty when unnamed or none.
+    std::string undoActionName() const;
+    std::string redoActionName() const;
+    // Tells states of the document apart: equal ids mean the same place in the history, so
+    // a document compares it with the id it had when saved. 0 is the empty history.
+    std::uint64_t stateId() const;
     bool canRedo() const { return !redoStack_.empty(); }
     std::size_t undoGroupCount() const { return undoStack_.size() + (open_.steps.empty() ? 0 : 1); }
     // Steps held by the open group and by every closed one.
@@ -84,6 +94,10 @@ class UndoManager {
         // The values after the group of its attribute changes, in order, read when undone.
         std::vector<Value> after;
     };
+    struct GroupLabel {
+        std::string name;
+        std::uint64_t id = 0;
+    };
     void dropUnchanged(Group& group) const;
     static void captureAfter(Group& group);
 
@@ -93,6 +107,12 @@ class UndoManager {
     Group open_;
     // Numbers the open group, for the records' marks of the attributes it holds.
     std::uint64_t openNumber_ = 1;
+    // Beside each group of the stacks, its name and id.
+    std::vector<GroupLabel> undoLabels_;
+    std::vector<GroupLabel> redoLabels_;
+    std::string openName_;
+    std::uint64_t openId_ = 0;
+    std::uint64_t nextId_ = 1;
     int disabled_ = 0;
     int commandDepth_ = 0;
     bool replaying_ = false;

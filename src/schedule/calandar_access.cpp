@@ -120,7 +120,7 @@ void CalandarAccess::setHoursForWeekday(int weekday, Resource* forResource, floa
         return;
     }
     setHoursForWeekday(weekday, forResource->cal(), hours);
-    NotificationCenter::defaultCenter().post(kRecalcProject, this);
+    NotificationCenter::defaultCenter().post(kRecalcProject, this, &context_);
 }
 
 const std::vector<Day*>& CalandarAccess::daysOn(const CalendarDay& day) {

@@ -13,7 +13,7 @@ CalendarWindowLogic::CalendarWindowLogic(Store& store, CalandarAccess& service,
     : store_(store), service_(service), alerts_(alerts), grid_(service, today) {}
 
 void CalendarWindowLogic::postRecalc() {
-    NotificationCenter::defaultCenter().post(kRecalcProject, this);
+    NotificationCenter::defaultCenter().post(kRecalcProject, this, &store_);
 }
 
 void CalendarWindowLogic::setSelectedCalandar(Calandar* calandar) {

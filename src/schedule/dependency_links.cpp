@@ -192,7 +192,7 @@ void DependencyLinks::removeLink(DepLink* link) {
         return;
     context_.deleteRecord(link);
     context_.flushPendingChanges();
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this, &context_);
 }
 
 } // namespace mapolt

@@ -16,8 +16,8 @@ float endOf(const ATask* t) {
     return t->daysFromStart() + t->elapsedTime();
 }
 
-void postProjectChanged(const void* sender) {
-    NotificationCenter::defaultCenter().post(kProjectChanged, sender);
+void postProjectChanged(const void* sender, const Store& store) {
+    NotificationCenter::defaultCenter().post(kProjectChanged, sender, &store);
 }
 
 } // namespace
@@ -42,7 +42,7 @@ Resource* ResourceHelper::getNewResource(std::optional<std::string> name) {
         cal->set(&Calandar::superCalandar, calandarAccess_->getBaseCalandar());
     cal->set(&Calandar::resource, resource);
     resource->set(&Resource::cal, cal);
-    postProjectChanged(this);
+    postProjectChanged(this, context_);
     return resource;
 }
 
@@ -100,7 +100,7 @@ void ResourceHelper::removeAssignment(ATaskResource* assignment) {
         engine_->invalidateTask(task, false);
         engine_->calcDaysForTask(task);
     }
-    postProjectChanged(this);
+    postProjectChanged(this, context_);
 }
 
 } // namespace mapolt

@@ -10,8 +10,8 @@ namespace mapolt {
 
 namespace {
 
-void post(std::string_view name, const void* sender) {
-    NotificationCenter::defaultCenter().post(name, sender);
+void post(std::string_view name, const void* sender, const Store& store) {
+    NotificationCenter::defaultCenter().post(name, sender, &store);
 }
 
 } // namespace
@@ -33,7 +33,7 @@ void ResourceViewController::popupChange() {
 Resource* ResourceViewController::addResource() {
     Resource* r = resources_.getNewResource(std::string("Resource Name"));
     grid_.refresh();
-    post(kProjectChanged, this);
+    post(kProjectChanged, this, calendars_.context());
     return r;
 }
 
@@ -46,7 +46,7 @@ void ResourceViewController::setHoursForWeekday(int weekday, float hours) {
         return;
     calendars_.setHoursForWeekday(weekday, selected_, hours);
     grid_.refresh();
-    post(kProjectChanged, this);
+    post(kProjectChanged, this, calendars_.context());
 }
 
 void ResourceViewController::setHoursForDay(float hours) {
@@ -54,7 +54,7 @@ void ResourceViewController::setHoursForDay(float hours) {
         return;
     grid_.setHoursForDay(hours, calendars_);
     grid_.refresh();
-    post(kRecalcProject, this);
+    post(kRecalcProject, this, calendars_.context());
 }
 
 std::optional<ResourceColour> ResourceViewController::resourceColour() const {
@@ -81,7 +81,7 @@ void ResourceViewController::setResourceColour(const ResourceColour& colour) {
     c->set(&Colour::green, colour.green);
     c->set(&Colour::blue, colour.blue);
     c->set(&Colour::alpha, colour.alpha);
-    post(kProjectChanged, this);
+    post(kProjectChanged, this, calendars_.context());
 }
 
 } // namespace mapolt

@@ -17,7 +17,7 @@ void queueAndRun(ScheduleEngine& engine, ATask* task, float startShift, float en
     engine.addInvalidTask(InvalidTask{
         .task = task, .bumpAmountStart = startShift, .bumpAmountEnd = endShift, .root = true});
     engine.recalcFromInvalids();
-    NotificationCenter::defaultCenter().post(kProjectChanged, task);
+    NotificationCenter::defaultCenter().post(kProjectChanged, task, &task->store());
 }
 
 } // namespace

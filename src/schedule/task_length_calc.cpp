@@ -52,7 +52,7 @@ Project* TaskLengthCalc::project() {
 }
 
 void TaskLengthCalc::postValuesChanged() {
-    NotificationCenter::defaultCenter().post(kProjectValuesChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectValuesChanged, this, &context_);
 }
 
 float TaskLengthCalc::calcOffset(const ATask* task) const {

@@ -28,6 +28,8 @@ void ColumnController::createColumns() {
     ColumnController& self = *this;
     c.push_back(std::make_unique<OrderColumn>(self, 0));
     c.push_back(std::make_unique<TableColumn>(self, "Task Name", "name", ColumnFormatter::None, 1));
+    // Names are the longest texts of the table; their column starts wide enough to read them.
+    c.back()->setWidth(TableColumn::kNameColumnWidth);
     c.push_back(std::make_unique<HoursColumn>(self, "Hours", 1.0f, 2));
     c.push_back(std::make_unique<HoursColumn>(self, "Days", 8.0f, 3));
     c.push_back(
@@ -112,7 +114,7 @@ void ColumnController::rebuildActiveColumns() {
         active_.begin(), active_.end(),
         [](const TableColumn* a, const TableColumn* b) { return a->viewOrder() < b->viewOrder(); });
     rebuilding_ = false;
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this, &context_);
 }
 
 void ColumnController::setColumnWidths() {
@@ -138,7 +140,7 @@ float ColumnController::taskWidth() const {
 }
 
 void ColumnController::postProjectChanged() const {
-    NotificationCenter::defaultCenter().post(kProjectChanged, this);
+    NotificationCenter::defaultCenter().post(kProjectChanged, this, &context_);
 }
 
 } // namespace mapolt

@@ -203,4 +203,65 @@ std::optional<double> parsePercent(std::string_view text) {
     return parseNumber(text);
 }
 
+std::optional<double> parseDecimal(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (text.size() >= 2 && text.front() == '(' && text.back() == ')') {
+        const auto inner = parseNumber(text.substr(1, text.size() - 2));
+        return inner ? std::optional<double>(-*inner) : std::nullopt;
+    }
+    return parseNumber(text);
+}
+
+std::optional<Date> parseShortDate(std::string_view text) {
+    int fields[3] = {0, 0, 0};
+    int widths[3] = {0, 0, 0};
+    int n = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] < '0' || text[i] > '9') {
+            ++i;
+            continue;
+        }
+        if (n == 3)
+            return std::nullopt;
+        const char* begin = text.data() + i;
+        const auto r = std::from_chars(begin, text.data() + text.size(), fields[n]);
+        if (r.ec != std::errc())
+            return std::nullopt;
+        widths[n] = static_cast<int>(r.ptr - begin);
+        i += static_cast<std::size_t>(widths[n]);
+        ++n;
+    }
+    if (n != 3)
+        return std::nullopt;
+    const std::string pattern = nl_langinfo(D_FMT);
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (widths[0] == 4 || pattern.starts_with("%Y") || pattern.starts_with("%y")) {
+        year = fields[0];
+        month = fields[1];
+        day = fields[2];
+    } else if (pattern.starts_with("%m")) {
+        month = fields[0];
+        day = fields[1];
+        year = fields[2];
+    } else {
+        day = fields[0];
+        month = fields[1];
+        year = fields[2];
+    }
+    if (year < 100)
+        year += year < 70 ? 2000 : 1900;
+    if (month < 1 || month > 12 || day < 1 || day > 31 || year > 9999)
+        return std::nullopt;
+    const Date d = civil::fromYmd(year, month, day);
+    const civil::Ymd back = civil::toYmd(d);
+    if (back.month != month || back.day != day)
+        return std::nullopt;
+    return d;
+}
+
 } // namespace mapolt::formats

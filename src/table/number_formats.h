@@ -29,5 +29,10 @@ std::string mediumDate(Date d, std::string_view shortPattern);
 // no number. Grouping characters are accepted, a trailing percent sign too.
 std::optional<double> parseInteger(std::string_view text);
 std::optional<double> parsePercent(std::string_view text);
+// What the number formatter reads back: grouping accepted, "(1.50)" is -1.5.
+std::optional<double> parseDecimal(std::string_view text);
+// A date typed in the locale's short style (1/5/10, 05.01.10, 10-01-05) or as 2010-01-05;
+// local midnight of that day. Two-digit years below 70 are 20xx.
+std::optional<Date> parseShortDate(std::string_view text);
 
 } // namespace mapolt::formats

@@ -19,6 +19,7 @@ enum class ColumnFormatter { None, Number, Integer, Percent, Date };
 class TableColumn {
   public:
     static constexpr float kDefaultWidth = 100.0f;
+    static constexpr float kNameColumnWidth = 200.0f;
 
     TableColumn(ColumnController& controller, std::string title, std::string coreDataKey,
                 ColumnFormatter formatter, std::int32_t viewOrder);

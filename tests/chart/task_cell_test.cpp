@@ -151,12 +151,12 @@ TEST_F(TaskCellTest, OwnColourBeatsTheStyleAndSummariesTakeTheirSlot) {
     EXPECT_EQ(cell().getColour(*c, false, false), QColor(0, 255, 0));
 }
 
-TEST_F(TaskCellTest, LeftLabelWidthIsMeasuredAndWrittenBack) {
+TEST_F(TaskCellTest, LeftLabelWidthIsMeasuredAndKeptByTheChart) {
     ATask* t = task("Pour the slab", 1, 2);
     const QFont font = ChartStyle::fontOf(style()->taskLabels());
     const float expected = textWidth(QStringLiteral("Pour the slab"), font) + 5.0f + 5.0f;
     EXPECT_FLOAT_EQ(cell().calcLeftMargin(*t), expected);
-    EXPECT_FLOAT_EQ(t->leftMargin(), expected);
+    EXPECT_FLOAT_EQ(context().labelWidth(*t, ChartContext::Label::Left), expected);
 
     // With the resources on the left too, the name carries " / ".
     assign(t, resource("Ann"));
@@ -186,13 +186,13 @@ TEST_F(TaskCellTest, LabelsAreDrawnWhereTheirElementsSay) {
     EXPECT_TRUE(inkBetween(image, 100, 170));
     EXPECT_FALSE(inkBetween(image, 172, 180));
     EXPECT_FALSE(inkBetween(image, 218, 400));
-    EXPECT_GT(t->leftMargin(), 10.0f);
+    EXPECT_GT(context().labelWidth(*t, ChartContext::Label::Left), 10.0f);
 
     style()->taskLabels()->set(&StyleElement::position, 3);
     image = drawRow(t, 0);
     EXPECT_FALSE(inkBetween(image, 0, 180));
     EXPECT_TRUE(inkBetween(image, 221, 300));
-    EXPECT_GT(t->rightMargin(), 10.0f);
+    EXPECT_GT(context().labelWidth(*t, ChartContext::Label::Right), 10.0f);
 }
 
 TEST_F(TaskCellTest, GroupedSummaryDrawsPointedChildrenOnItsRow) {
@@ -246,7 +246,7 @@ TEST_F(MilestoneTest, DiamondAtTheLatestEndOrTheFixedDate) {
     QImage image = paint(300, 40, [&](QPainter& p) { view().milestoneCell().drawTaskCell(p, *m); });
     EXPECT_EQ(view().milestoneCell().corner(), QPointF(6 * 18 - 4, 19 + 11));
     EXPECT_EQ(pixel(image, 6 * 18 + 1, 19 + 16), QColor(0, 255, 0));
-    EXPECT_GT(b->mileText(), 0.0f);
+    EXPECT_GT(context().labelWidth(*b, ChartContext::Label::Milestone), 0.0f);
 
     m->set(&MileStone::useFixedDate, true);
     m->set(&MileStone::fixedDate, civil::fromYmd(2026, 3, 12));

@@ -75,16 +75,25 @@ TEST_F(DocumentTest, LeftMarginMakesRoomForTheWidestLabelLeftOfDayZero) {
     KestilPlannerDocument doc(preferences);
     FakeMeasurer measurer;
     doc.setTextMeasurer(&measurer);
-    doc.taskHelper().addEndTask(0)->setName(std::string("early"));
-    doc.taskHelper().addEndTask(2)->setName(std::string("late"));
-    measurer.widths = {{"early", 60.0f}, {"late", 80.0f}};
+    measurer.widths = {{"early", 60.0f}, {"late", 80.0f}, {"later", 110.0f}};
+    ATask* early = doc.taskHelper().addEndTask(0);
+    early->setName(std::string("early"));
+    ATask* late = doc.taskHelper().addEndTask(2);
+    late->setName(std::string("late"));
     NotificationCenter::defaultCenter().post(kProjectChanged, nullptr);
     EXPECT_FLOAT_EQ(doc.leftMargin(), 60.0f);
     EXPECT_FLOAT_EQ(doc.leftDayMargin(), 4.0f);
-    measurer.widths["late"] = 110.0f;
+    // Labels are measured again when the project changes, not on every notice.
+    late->setName(std::string("later"));
     doc.projectChanged();
     EXPECT_FLOAT_EQ(doc.leftMargin(), 110.0f - 2 * 18.0f);
-    measurer.widths.clear();
+    // A zoom step only asks again at the new day width.
+    doc.zoomOut();
+    while (doc.isZooming())
+        doc.zoomAnim();
+    EXPECT_FLOAT_EQ(doc.leftMargin(), 110.0f - 2 * 9.0f);
+    early->setName(std::string("unmeasured"));
+    late->setName(std::string("unmeasured too"));
     doc.projectChanged();
     EXPECT_FLOAT_EQ(doc.leftMargin(), 2.0f);
 }

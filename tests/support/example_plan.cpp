@@ -137,7 +137,7 @@ void buildHouseBuild(Store& store) {
     auto* project = store.insert<Project>();
     project->set(&Project::name, std::string("Family house"));
     project->set(&Project::startDate, civil::fromYmd(2026, 11, 2));
-    project->set(&Project::dividerPosition, 300.0f);
+    project->set(&Project::dividerPosition, 470.0f);
     project->set(&Project::showDivider, true);
     project->set(&Project::dayWidth, 18.0f);
     applyPresetStyle(*project, *presetNamed("Clean"));

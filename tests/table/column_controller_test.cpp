@@ -37,14 +37,15 @@ TEST_F(ColumnControllerTest, ANewDocumentShowsTheWholeCatalogue) {
     EXPECT_EQ(activeTitles(), all);
     EXPECT_FLOAT_EQ(columns.getColumn("No")->width(), 30.0f);
     EXPECT_FALSE(columns.getColumn("No")->editable());
-    EXPECT_FLOAT_EQ(columns.getColumn("Task Name")->width(), TableColumn::kDefaultWidth);
+    EXPECT_FLOAT_EQ(columns.getColumn("Task Name")->width(), TableColumn::kNameColumnWidth);
     testing::NotificationRecorder recorder(kProjectChanged);
     columns.rebuildActiveColumns();
     EXPECT_EQ(activeTitles(), all);
     EXPECT_EQ(recorder.countFrom(&columns), 1u);
     EXPECT_EQ(plan.store.count(Entity::ColumnStates), 13u);
-    EXPECT_FLOAT_EQ(columns.totalWidth(), 30.0f + 12 * TableColumn::kDefaultWidth);
-    EXPECT_FLOAT_EQ(columns.taskWidth(), TableColumn::kDefaultWidth);
+    EXPECT_FLOAT_EQ(columns.totalWidth(),
+                    30.0f + TableColumn::kNameColumnWidth + 11 * TableColumn::kDefaultWidth);
+    EXPECT_FLOAT_EQ(columns.taskWidth(), TableColumn::kNameColumnWidth);
 }
 
 TEST_F(ColumnControllerTest, ShownValuesAndExportText) {
@@ -94,7 +95,7 @@ TEST_F(ColumnControllerTest, ColumnStatesHideReorderAndSizeColumns) {
     // Width 0 keeps the default; a stored width is taken over on the next rebuild.
     name->set(&ColumnStates::width, 0.0f);
     columns.rebuildActiveColumns();
-    EXPECT_FLOAT_EQ(columns.getColumn("Task Name")->width(), TableColumn::kDefaultWidth);
+    EXPECT_FLOAT_EQ(columns.getColumn("Task Name")->width(), TableColumn::kNameColumnWidth);
     columns.getColumn("Days")->setWidth(55.0f);
     columns.setColumnWidths();
     EXPECT_FLOAT_EQ(columns.createIfNeededColumnWithName("Days", 0, true)->width(), 55.0f);
