@@ -42,6 +42,8 @@ std::unique_ptr<KestilPlannerDocument> KestilPlannerDocument::initWithContentsOf
         return nullptr;
     document->openWarnings_ = error.warnings;
     document->finishInit();
+    // What opening repaired is in the document only: it differs from the file until saved.
+    document->forcedEdited_ = !document->openWarnings_.empty();
     return document;
 }
 

@@ -2,6 +2,7 @@
 #include "appearance/preset_styles.h"
 #include "document/atomic_file_writer.h"
 #include "document/kestil_planner_document.h"
+#include "document/project_xml_file.h"
 #include "model/entities.h"
 #include "model/preferences.h"
 #include "support/notification_recorder.h"
@@ -115,6 +116,7 @@ TEST_F(OpenSaveTest, OpeningRemovesLinksThatCloseALoopAndSaysWhich) {
                                        "Removed the link from \"U\" to \"G\": it closed a loop"));
     EXPECT_EQ(reopened->store().count(Entity::DepLink), 2u);
     EXPECT_FALSE(reopened->store().undoManager().canUndo());
+    EXPECT_TRUE(reopened->isDocumentEdited()) << "the plan differs from its file until saved";
     EXPECT_EQ(Folder::read(file), written);
 
     const auto dates = [&reopened] {
@@ -131,6 +133,39 @@ TEST_F(OpenSaveTest, OpeningRemovesLinksThatCloseALoopAndSaysWhich) {
     EXPECT_EQ(dates(), (std::vector<float>{0, 1, 1, 1, 2, 1, 0, 1, 0, 1}))
         << "the plan settles in one recalculation";
     EXPECT_TRUE(KestilPlannerDocument(preferences).openWarnings().empty());
+    ASSERT_TRUE(reopened->writeToURL(file, error)) << error;
+    reopened->noteSaved();
+    EXPECT_FALSE(reopened->isDocumentEdited());
+    auto saved = open(file);
+    ASSERT_NE(saved, nullptr) << error;
+    EXPECT_TRUE(saved->openWarnings().empty());
+    EXPECT_FALSE(saved->isDocumentEdited());
+}
+
+// A summary leading to a task that leads back into the summary: placing the subtask rolls
+// the summary up, which places the task, which places the subtask again.
+TEST_F(OpenSaveTest, ProjectXmlImportRemovesLinksThatCloseALoopAndSaysWhich) {
+    const auto task = [](int uid, const std::string& name, int level, int predecessor) {
+        std::string t = "<Task><UID>" + std::to_string(uid) + "</UID><Name>" + name +
+                        "</Name><Start>2026-03-02T08:00:00</Start><Duration>PT8H0M0S</Duration>"
+                        "<OutlineLevel>" +
+                        std::to_string(level) + "</OutlineLevel>";
+        if (predecessor > 0)
+            t += "<PredecessorLink><PredecessorUID>" + std::to_string(predecessor) +
+                 "</PredecessorUID></PredecessorLink>";
+        return t + "</Task>";
+    };
+    const std::filesystem::path xml = folder / "loop.xml";
+    Folder::write(xml, "<?xml version=\"1.0\"?>\n"
+                       "<Project xmlns=\"http://schemas.microsoft.com/project\">"
+                       "<StartDate>2026-03-02T08:00:00</StartDate><Tasks>" +
+                           task(1, "G", 1, 0) + task(2, "U", 2, 3) + task(3, "X", 1, 1) +
+                           "</Tasks></Project>");
+    const ProjectXmlImport imported = importProjectXml(xml, preferences);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    EXPECT_THAT(imported.warnings,
+                ::testing::ElementsAre("Removed the link from \"G\" to \"X\": it closed a loop"));
+    EXPECT_EQ(imported.document->store().count(Entity::DepLink), 1u);
 }
 
 TEST_F(OpenSaveTest, FileThatIsNoReadablePlanIsRefusedAndLeftAsItWas) {
