@@ -8,6 +8,7 @@ namespace {
 
 std::atomic<std::size_t> live{0};
 std::atomic<std::size_t> total{0};
+std::atomic<std::size_t> peak{0};
 
 // Each block carries its size in front so delete can subtract it.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
@@ -17,8 +18,10 @@ void* allocate(std::size_t n) {
     if (base == nullptr)
         throw std::bad_alloc();
     *reinterpret_cast<std::size_t*>(base) = n;
-    live += n;
+    const std::size_t now = live += n;
     total += n;
+    for (std::size_t seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) {
+    }
     return base + kHeader;
 }
 
@@ -57,4 +60,12 @@ std::size_t mapolt::bench::liveHeapBytes() {
 
 std::size_t mapolt::bench::allocatedBytes() {
     return total.load();
+}
+
+std::size_t mapolt::bench::peakHeapBytes() {
+    return peak.load();
+}
+
+void mapolt::bench::resetPeakHeapBytes() {
+    peak.store(live.load());
 }

@@ -8,5 +8,8 @@ namespace mapolt::bench {
 std::size_t liveHeapBytes();
 // Bytes ever allocated through operator new in this process.
 std::size_t allocatedBytes();
+// The most bytes allocated at once since the last reset.
+std::size_t peakHeapBytes();
+void resetPeakHeapBytes();
 
 } // namespace mapolt::bench

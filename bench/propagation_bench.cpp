@@ -28,19 +28,6 @@ ATask* headOf(bench::GeneratedProject& p) {
     return p.tasks.front();
 }
 
-// What a calendar change asks for: every task invalid, every duration read again and every
-// task placed after its predecessors.
-void fullRecalculation(benchmark::State& state, const Generator& generate) {
-    auto p = generate(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        p->store.undoManager().removeAllActions();
-        state.ResumeTiming();
-        p->engine.recalcProject(p->store);
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
-}
-
 // The head's work grows by a day and shrinks back on alternate runs, so every run moves
 // every task downstream of it.
 void headEdit(benchmark::State& state, const Generator& generate, bool literal) {
@@ -63,15 +50,6 @@ void headEdit(benchmark::State& state, const Generator& generate, bool literal) 
     state.counters["last_start"] = last->daysFromStart();
 }
 
-void BM_FullRecalcChain(benchmark::State& s) {
-    fullRecalculation(s, kChain);
-}
-void BM_FullRecalcRandomDag(benchmark::State& s) {
-    fullRecalculation(s, kRandomDag);
-}
-void BM_FullRecalcSummaryGroups(benchmark::State& s) {
-    fullRecalculation(s, kSummaryGroups);
-}
 void BM_HeadEditChain(benchmark::State& s) {
     headEdit(s, kChain, false);
 }
@@ -95,9 +73,6 @@ void BM_HeadEditSummaryGroupsReference(benchmark::State& s) {
 
 } // namespace
 
-BENCHMARK(BM_FullRecalcChain)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FullRecalcRandomDag)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FullRecalcSummaryGroups)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeadEditChain)->Arg(1'000)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeadEditRandomDag)
     ->Arg(1'000)

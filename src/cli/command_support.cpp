@@ -62,7 +62,7 @@ std::unique_ptr<KestilPlannerDocument> openPlan(std::string_view command,
     if (!document)
         fail(command, result.message);
     else
-        reportRepairs(command, path, result.repairs);
+        reportRepairs(command, path, document->openWarnings());
     return document;
 }
 

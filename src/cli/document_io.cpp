@@ -12,8 +12,9 @@ std::unique_ptr<KestilPlannerDocument> openPlan(const std::filesystem::path& pat
     auto document = KestilPlannerDocument::initWithContentsOfURL(path, preferences, result);
     if (!document)
         std::fprintf(stderr, "mapolt-cli: %s\n", result.message.c_str());
-    for (const std::string& repair : result.repairs)
-        std::fprintf(stderr, "mapolt-cli: %s: %s\n", path.c_str(), repair.c_str());
+    else
+        for (const std::string& warning : document->openWarnings())
+            std::fprintf(stderr, "mapolt-cli: %s: %s\n", path.c_str(), warning.c_str());
     return document;
 }
 

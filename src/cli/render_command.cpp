@@ -163,8 +163,8 @@ int render(std::span<const std::string_view> args) {
     auto document = KestilPlannerDocument::initWithContentsOfURL(o.plan, preferences, read);
     if (!document)
         return fail(read.message);
-    for (const std::string& repair : read.repairs)
-        std::fprintf(stderr, "mapolt-cli render: %s: %s\n", o.plan.c_str(), repair.c_str());
+    for (const std::string& warning : document->openWarnings())
+        std::fprintf(stderr, "mapolt-cli render: %s: %s\n", o.plan.c_str(), warning.c_str());
     DocumentChart chart(*document);
     chart.setDayWidth(o.dayWidth);
     chart.refresh();

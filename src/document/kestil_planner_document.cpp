@@ -39,7 +39,12 @@ std::unique_ptr<KestilPlannerDocument> KestilPlannerDocument::initWithContentsOf
     error = readPlanFile(path, document->store_);
     if (!error)
         return nullptr;
+    document->openWarnings_ = error.repairs;
+    document->openWarnings_.insert(document->openWarnings_.end(), error.warnings.begin(),
+                                   error.warnings.end());
     document->finishInit();
+    // What opening repaired is in the document only: it differs from the file until saved.
+    document->forcedEdited_ = !document->openWarnings_.empty();
     return document;
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace mapolt {
 
@@ -43,6 +44,10 @@ class KestilPlannerDocument {
     ~KestilPlannerDocument();
     KestilPlannerDocument(const KestilPlannerDocument&) = delete;
     KestilPlannerDocument& operator=(const KestilPlannerDocument&) = delete;
+
+    // What opening the file repaired (links that closed a loop, say), one message each, for
+    // the user to be told once after opening; empty for a new document.
+    const std::vector<std::string>& openWarnings() const { return openWarnings_; }
 
     // Saves the plan text atomically; on failure the file on disk is as it was.
     bool writeToURL(const std::filesystem::path& path, std::string& error);
@@ -145,6 +150,7 @@ class KestilPlannerDocument {
 
     ZoomAnimation zoom_{kDefaultDayWidth};
     RowHeightAnimation rowHeight_{kDefaultRowHeight};
+    std::vector<std::string> openWarnings_;
     bool showingBase_ = false;
     bool showingTable_ = true;
     float leftMargin_ = 2.0f;

@@ -6,6 +6,7 @@
 #include "model/filters.h"
 #include "model/outline_check.h"
 #include "model/store.h"
+#include "schedule/looping_links.h"
 
 #include <algorithm>
 
@@ -51,7 +52,10 @@ PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store) {
         return refused(cannotOpen(path, "it is not a plan file (it holds no project)"));
     repairOrphans(store);
     PlanReadResult result{true, {}, std::nullopt, {}};
+    // The outline is a tree before the link check walks it.
     result.repairs = checkOutlineStructure(store);
+    for (const RemovedLink& link : removeLoopingLinks(store))
+        result.warnings.push_back(link.message());
     store.flushPendingChanges();
     return result;
 }

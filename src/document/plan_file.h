@@ -21,13 +21,17 @@ struct PlanReadResult {
     // When reading succeeded: what was repaired in the file's damaged structure, one message
     // each, for the user to see.
     std::vector<std::string> repairs;
+    // Links that closed a loop and were left out, one message each. Like the repairs, the
+    // file on disk keeps them until the document is saved.
+    std::vector<std::string> warnings;
 
     explicit operator bool() const { return ok; }
 };
 
 // Reads the plan file at `path` into `store`, without undo. A file that cannot be read, is
 // no JSON, or defines no project is refused; what was read into the store then is not to be
-// used (the caller discards the store). The file itself is never changed.
+// used (the caller discards the store). Links that close a loop are removed, each with a
+// warning. The file itself is never changed.
 PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store);
 
 // Deletes the assignments that lack a task or a resource, then the usage records that lack

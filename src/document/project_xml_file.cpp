@@ -4,6 +4,7 @@
 #include "document/kestil_planner_document.h"
 #include "interchange/project_export.h"
 #include "model/alert_presenter.h"
+#include "schedule/looping_links.h"
 
 namespace mapolt {
 
@@ -19,11 +20,14 @@ ProjectXmlImport importProjectXml(const std::filesystem::path& path,
         // A new document starts with no history: the import is its content, not an edit.
         UndoRegistrationPause pause(doc.store().undoManager());
         result.ok = importer.importFile(path, result.error);
+        result.warnings = importer.warnings();
+        if (result.ok)
+            for (const RemovedLink& link : removeLoopingLinks(doc.store()))
+                result.warnings.push_back(link.message());
         doc.store().flushPendingChanges();
     }
     doc.store().undoManager().removeAllActions();
     result.counts = importer.counts();
-    result.warnings = importer.warnings();
     return result;
 }
 

@@ -21,7 +21,8 @@ struct ProjectXmlImport {
     // When not ok: the file's name and the reason.
     std::string error;
     ProjectImportCounts counts;
-    // What the import dropped, changed or repaired, one line each; shown together.
+    // What the import dropped, changed or repaired (links that closed a loop included), one
+    // line each; shown together.
     std::vector<std::string> warnings;
 };
 

@@ -66,6 +66,13 @@ class Record {
 
   private:
     friend class Store;
+    friend class UndoManager;
+    // Which attributes of this record the open undo group already holds (bit i: attribute
+    // i), valid while `group` is the open group's number.
+    struct UndoMark {
+        std::uint64_t group = 0;
+        std::uint64_t attributes = 0;
+    };
     template <class R, class M> std::size_t offsetOf(M R::*member) {
         auto* self = static_cast<R*>(this);
         return static_cast<std::size_t>(reinterpret_cast<char*>(&(self->*member)) -
@@ -81,6 +88,7 @@ class Record {
     std::uint64_t serial_ = 0;
     Entity entity_;
     bool deleted_ = false;
+    UndoMark undoMark_;
 };
 
 template <class R, class T>

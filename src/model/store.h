@@ -74,7 +74,8 @@ class Store {
     void removeFromMany(Record& a, std::size_t rel, Record* m);
     void writeToOne(Record& a, std::size_t rel, Record* b);
     void writeToMany(Record& a, std::size_t rel, Record* m, bool add);
-    void replay(const UndoStep& step, bool forward);
+    // `after` is the value an attribute change takes going forward.
+    void replay(const UndoStep& step, bool forward, const Value* after = nullptr);
     void setDeleted(Record& r, bool deleted);
     void purgeDeletedRecords();
     void notify(Record& r, std::size_t key);

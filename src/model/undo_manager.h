@@ -16,11 +16,12 @@ class Store;
 
 // One recorded change, as it happened to one side of the graph. Inverse ends are recorded
 // as changes of their own, so replaying a group backwards restores both ends exactly.
+// An attribute's value before the group first changed it; the value after is read when
+// the group is undone, which is when redo first needs it.
 struct AttributeChange {
     Record* record;
     std::size_t attribute;
     Value before;
-    Value after;
 };
 struct ToOneChange {
     Record* record;
@@ -42,6 +43,10 @@ using UndoStep = std::variant<AttributeChange, ToOneChange, ToManyChange, Lifecy
 
 // Records notifying writes, relationship changes, insertions and deletions in groups.
 // A group closes at the store's "flush pending changes" (or before an undo or redo).
+// A group holds each changed attribute of a record once, with its value before the group,
+// however often the group changes it, and none whose value is back where it started when
+// the group closes: a recalculation that moves every task many times records each task's
+// values once.
 class UndoManager {
   public:
     explicit UndoManager(Store& store) : store_(store) {}
@@ -54,7 +59,7 @@ class UndoManager {
             --disabled_;
     }
 
-    bool canUndo() const { return !undoStack_.empty() || !open_.empty(); }
+    bool canUndo() const { return !undoStack_.empty() || !open_.steps.empty(); }
     // Names the group being recorded, for the Edit menu ("Undo Indent"); a name given
     // before the group's first change still applies to it.
     void setActionName(std::string name) { openName_ = std::move(name); }
@@ -65,7 +70,9 @@ class UndoManager {
     // a document compares it with the id it had when saved. 0 is the empty history.
     std::uint64_t stateId() const;
     bool canRedo() const { return !redoStack_.empty(); }
-    std::size_t undoGroupCount() const { return undoStack_.size() + (open_.empty() ? 0 : 1); }
+    std::size_t undoGroupCount() const { return undoStack_.size() + (open_.steps.empty() ? 0 : 1); }
+    // Steps held by the open group and by every closed one.
+    std::size_t recordedStepCount() const;
     void undo();
     void redo();
     void removeAllActions();
@@ -82,16 +89,24 @@ class UndoManager {
     void endCommandGroup();
 
   private:
-    using Group = std::vector<UndoStep>;
+    struct Group {
+        std::vector<UndoStep> steps;
+        // The values after the group of its attribute changes, in order, read when undone.
+        std::vector<Value> after;
+    };
     struct GroupLabel {
         std::string name;
         std::uint64_t id = 0;
     };
+    void dropUnchanged(Group& group) const;
+    static void captureAfter(Group& group);
 
     Store& store_;
     std::vector<Group> undoStack_;
     std::vector<Group> redoStack_;
     Group open_;
+    // Numbers the open group, for the records' marks of the attributes it holds.
+    std::uint64_t openNumber_ = 1;
     // Beside each group of the stacks, its name and id.
     std::vector<GroupLabel> undoLabels_;
     std::vector<GroupLabel> redoLabels_;

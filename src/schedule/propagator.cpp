@@ -3,10 +3,13 @@
 #include "model/diagnostic_log.h"
 #include "model/entities.h"
 #include "model/store.h"
+#include "schedule/dependency_order_placement.h"
+#include "schedule/placement_rules.h"
 #include "schedule/task_length_calc.h"
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace mapolt {
@@ -59,25 +62,7 @@ void Propagator::invalidateProject(Store& context) {
 }
 
 void Propagator::recalcProject(Store& context) {
-    const std::vector<ATask*> tasks = context.fetch<ATask>();
-    std::vector<float> ends;
-    ends.reserve(tasks.size());
-    for (const ATask* t : tasks)
-        ends.push_back(t->daysFromStart() + t->elapsedTime());
-    invalidateProject(context);
-    for (ATask* t : tasks)
-        if (t->subTasks.empty())
-            durations_.calcDaysForTask(t);
-    // Every task without predecessors starts a walk, which reaches each linked task; a task
-    // whose end moved starts one too, since a locked start stops the walks that reach it.
-    for (std::size_t i = 0; i < tasks.size(); ++i) {
-        ATask* t = tasks[i];
-        const float end = t->daysFromStart() + t->elapsedTime();
-        const bool grew = t->subTasks.empty() && end != ends[i];
-        if (grew || t->dependeeTasks.empty())
-            addInvalidTask(InvalidTask{.task = t, .bumpAmountEnd = end - ends[i], .root = true});
-    }
-    recalcFromInvalids();
+    placeInDependencyOrder(context, durations_);
 }
 
 void Propagator::recalcAllSupers(Store& context) {
@@ -201,7 +186,7 @@ void Propagator::stepDepsForSub(Frame& f) {
         const float dist = dependeeDist(s, f.task);
         const float candidate =
             link->sticky() ? f.end + static_cast<float>(link->daysBetween()) : f.end;
-        if (candidate > dist)
+        if (placesSuccessor(candidate, dist))
             s->set(&ATask::daysFromStart, candidate);
         push(Step::RecalcSuper, s);
         push(Step::DepsForSub, s);
@@ -219,16 +204,15 @@ void Propagator::stepMoveSubtasks(Frame& f) {
             return;
         }
         f.subs = f.task->subTasks();
-        f.m = std::numeric_limits<float>::max();
-        for (const ATask* u : f.subs)
-            f.m = std::min(f.m, u->daysFromStart());
+        const std::optional<float> m = subtreeAnchor(f.task);
+        f.m = m.value_or(0.0f);
         f.end = f.task->daysFromStart();
-        f.phase = 1;
+        f.phase = m ? 1 : 2;
     }
     if (f.phase == 1) {
         while (f.next < f.subs.size()) {
             ATask* u = f.subs[f.next++];
-            const float moved = u->daysFromStart() - f.m + f.end;
+            const float moved = movedStart(u, f.m, f.end);
             invalidateTask(u, false);
             if (!u->lockedStart())
                 u->set(&ATask::daysFromStart, moved);

@@ -35,8 +35,8 @@ class Propagator {
     void recalcFromInvalids();
     void invalidateTask(ATask* task, bool andChildren);
     void invalidateProject(Store& context);
-    // invalidateProject, then every duration recomputed and every task placed after its
-    // predecessors, so a calendar change reschedules at once.
+    // Every duration read again from the calendars and every task placed once, after its
+    // predecessors, so a calendar change or a plan never placed is settled at once.
     void recalcProject(Store& context);
     void recalcAllSupers(Store& context);
     void calcDepsForSub(ATask* task);

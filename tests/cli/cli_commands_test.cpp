@@ -355,6 +355,43 @@ TEST_F(ScheduleCliTest, SavesTheRescheduledPlanOnlyWhenAsked) {
     EXPECT_EQ(lines(failed.err), 1u);
 }
 
+// A file may hold links that close a loop: check names them and fails; schedule removes
+// them, says so on the standard error and schedules the rest.
+TEST_F(ScheduleCliTest, LinksClosingALoopAreNamedRemovedAndTheRestScheduled) {
+    KestilPlannerDocument doc(preferences);
+    Store& s = doc.store();
+    doc.project()->set(&Project::startDate, civil::fromYmd(2026, 3, 2));
+    std::vector<ATask*> tasks;
+    for (const char* taskName : {"A", "B", "C"}) {
+        tasks.push_back(doc.taskHelper().addEndTask(0.0f));
+        tasks.back()->setName(taskName);
+        tasks.back()->set(&ATask::hours, 8.0f);
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        auto* link = s.insert<DepLink>();
+        link->set(&DepLink::dependTask, tasks[i]);
+        link->set(&DepLink::dependeeTask, tasks[(i + 1) % 3]);
+    }
+    const std::filesystem::path plan = folder / "loop.json";
+    std::string error;
+    ASSERT_TRUE(doc.writeToURL(plan, error)) << error;
+    const std::string before = Folder::read(plan);
+    const std::string message = "Removed the link from \"C\" to \"A\": it closed a loop";
+
+    const CliRun checked = cli({"check", plan.string()});
+    EXPECT_NE(checked.status, 0);
+    EXPECT_EQ(checked.out, message + "\n");
+    EXPECT_THAT(checked.err, StartsWith("mapolt-cli check: 1 link"));
+
+    const CliRun run = cli({"schedule", plan.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "mapolt-cli schedule: " + message + "\n");
+    EXPECT_EQ(run.out, std::string(kHeader) + "1\t0\tA\t0.0000\t1.0000\t8.0000\t0.0000\t0\n" +
+                           "2\t0\tB\t1.0000\t1.0000\t8.0000\t0.0000\t0\n" +
+                           "3\t0\tC\t2.0000\t1.0000\t8.0000\t0.0000\t0\n");
+    EXPECT_EQ(Folder::read(plan), before);
+}
+
 TEST_F(ScheduleCliTest, RunsOnTheHouseExample) {
     const CliRun run =
         cli({"schedule", MAPOLT_EXAMPLES "/house-build.mapolt", "--critical", "end"});

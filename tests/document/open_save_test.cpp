@@ -2,6 +2,7 @@
 #include "appearance/preset_styles.h"
 #include "document/atomic_file_writer.h"
 #include "document/kestil_planner_document.h"
+#include "document/project_xml_file.h"
 #include "model/entities.h"
 #include "model/preferences.h"
 #include "support/notification_recorder.h"
@@ -84,6 +85,87 @@ TEST_F(OpenSaveTest, OpeningRemovesOrphanAssignmentsAndUsage) {
     const auto usages = reopened->store().fetch<AResourceUsage>();
     ASSERT_EQ(usages.size(), 1u);
     EXPECT_EQ(usages[0]->taskResource(), assignments[0]);
+}
+
+// Another program may write links this one refuses: opening keeps the plan but not the
+// links that close a loop, says which, and leaves the file as it was until a save.
+TEST_F(OpenSaveTest, OpeningRemovesLinksThatCloseALoopAndSaysWhich) {
+    KestilPlannerDocument doc(preferences);
+    ATask* a = addTask(doc, "A", 8.0f, 0.0f);
+    ATask* b = addTask(doc, "B", 8.0f, 0.0f);
+    ATask* c = addTask(doc, "C", 8.0f, 0.0f);
+    ATask* u = addTask(doc, "U", 8.0f, 0.0f);
+    ATask* g = addTask(doc, "G", 8.0f, 0.0f);
+    u->set(&ATask::superTask, g);
+    const auto link = [&doc](ATask* from, ATask* to) {
+        auto* l = doc.store().insert<DepLink>();
+        l->set(&DepLink::dependeeTask, to);
+        l->set(&DepLink::dependTask, from);
+    };
+    link(a, b);
+    link(b, c);
+    link(c, a);
+    link(u, g);
+    ASSERT_TRUE(doc.writeToURL(file, error)) << error;
+    const std::string written = Folder::read(file);
+
+    auto reopened = open(file);
+    ASSERT_NE(reopened, nullptr) << error;
+    EXPECT_THAT(reopened->openWarnings(),
+                ::testing::ElementsAre("Removed the link from \"C\" to \"A\": it closed a loop",
+                                       "Removed the link from \"U\" to \"G\": it closed a loop"));
+    EXPECT_EQ(reopened->store().count(Entity::DepLink), 2u);
+    EXPECT_FALSE(reopened->store().undoManager().canUndo());
+    EXPECT_TRUE(reopened->isDocumentEdited()) << "the plan differs from its file until saved";
+    EXPECT_EQ(Folder::read(file), written);
+
+    const auto dates = [&reopened] {
+        std::vector<float> d;
+        for (const char* name : {"A", "B", "C", "U", "G"})
+            for (const ATask* t : reopened->store().fetch<ATask>())
+                if (t->name() == name)
+                    d.insert(d.end(), {t->daysFromStart(), t->elapsedTime()});
+        return d;
+    };
+    reopened->recalcProject();
+    EXPECT_EQ(dates(), (std::vector<float>{0, 1, 1, 1, 2, 1, 0, 1, 0, 1}));
+    reopened->recalcProject();
+    EXPECT_EQ(dates(), (std::vector<float>{0, 1, 1, 1, 2, 1, 0, 1, 0, 1}))
+        << "the plan settles in one recalculation";
+    EXPECT_TRUE(KestilPlannerDocument(preferences).openWarnings().empty());
+    ASSERT_TRUE(reopened->writeToURL(file, error)) << error;
+    reopened->noteSaved();
+    EXPECT_FALSE(reopened->isDocumentEdited());
+    auto saved = open(file);
+    ASSERT_NE(saved, nullptr) << error;
+    EXPECT_TRUE(saved->openWarnings().empty());
+    EXPECT_FALSE(saved->isDocumentEdited());
+}
+
+// A summary leading to a task that leads back into the summary: placing the subtask rolls
+// the summary up, which places the task, which places the subtask again.
+TEST_F(OpenSaveTest, ProjectXmlImportRemovesLinksThatCloseALoopAndSaysWhich) {
+    const auto task = [](int uid, const std::string& name, int level, int predecessor) {
+        std::string t = "<Task><UID>" + std::to_string(uid) + "</UID><Name>" + name +
+                        "</Name><Start>2026-03-02T08:00:00</Start><Duration>PT8H0M0S</Duration>"
+                        "<OutlineLevel>" +
+                        std::to_string(level) + "</OutlineLevel>";
+        if (predecessor > 0)
+            t += "<PredecessorLink><PredecessorUID>" + std::to_string(predecessor) +
+                 "</PredecessorUID></PredecessorLink>";
+        return t + "</Task>";
+    };
+    const std::filesystem::path xml = folder / "loop.xml";
+    Folder::write(xml, "<?xml version=\"1.0\"?>\n"
+                       "<Project xmlns=\"http://schemas.microsoft.com/project\">"
+                       "<StartDate>2026-03-02T08:00:00</StartDate><Tasks>" +
+                           task(1, "G", 1, 0) + task(2, "U", 2, 3) + task(3, "X", 1, 1) +
+                           "</Tasks></Project>");
+    const ProjectXmlImport imported = importProjectXml(xml, preferences);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    EXPECT_THAT(imported.warnings,
+                ::testing::ElementsAre("Removed the link from \"G\" to \"X\": it closed a loop"));
+    EXPECT_EQ(imported.document->store().count(Entity::DepLink), 1u);
 }
 
 TEST_F(OpenSaveTest, FileThatIsNoReadablePlanIsRefusedAndLeftAsItWas) {

@@ -203,6 +203,52 @@ TEST(UndoCommandGroupTest, FlushesInsideACommandUndoAsOne) {
     EXPECT_FALSE(t->hours.optional().has_value());
 }
 
+// A group keeps an attribute's value from before the group once, however often the group
+// changes it; undo restores that value, redo the last one.
+TEST(UndoCommandGroupTest, EachChangedAttributeIsRecordedOnce) {
+    Store store;
+    auto* t = store.insert<ATask>();
+    auto* other = store.insert<ATask>();
+    t->set(&ATask::daysFromStart, 1.0f);
+    t->set(&ATask::hours, 8.0f);
+    store.flushPendingChanges();
+    store.undoManager().removeAllActions();
+    {
+        UndoCommandGroup command(store.undoManager());
+        for (int i = 0; i < 1000; ++i) {
+            t->set(&ATask::daysFromStart, static_cast<float>(i));
+            other->set(&ATask::elapsedTime, static_cast<float>(i) / 2.0f);
+            t->set(&ATask::superTask, i % 2 == 0 ? other : nullptr);
+            store.flushPendingChanges();
+        }
+        t->set(&ATask::hours, 16.0f);
+        t->set(&ATask::hours, 8.0f);
+    }
+    // Two attribute steps and the relationship's two thousand, one on each end per change;
+    // the hours came back where they started and need none.
+    EXPECT_EQ(store.undoManager().recordedStepCount(), 2u + 2u * 1000u);
+    EXPECT_EQ(store.undoManager().undoGroupCount(), 1u);
+    store.undoManager().undo();
+    EXPECT_FLOAT_EQ(t->daysFromStart(), 1.0f);
+    EXPECT_FALSE(other->elapsedTime.optional().has_value());
+    EXPECT_EQ(t->superTask(), nullptr);
+    EXPECT_TRUE(other->subTasks.empty());
+    EXPECT_FLOAT_EQ(t->hours(), 8.0f);
+    store.undoManager().redo();
+    EXPECT_FLOAT_EQ(t->daysFromStart(), 999.0f);
+    EXPECT_FLOAT_EQ(other->elapsedTime(), 499.5f);
+    EXPECT_EQ(t->superTask(), nullptr);
+    store.undoManager().undo();
+    EXPECT_FLOAT_EQ(t->daysFromStart(), 1.0f);
+
+    // A group whose every change came back to where it started leaves nothing to undo.
+    store.undoManager().removeAllActions();
+    t->set(&ATask::hours, 2.0f);
+    t->set(&ATask::hours, 8.0f);
+    store.flushPendingChanges();
+    EXPECT_FALSE(store.undoManager().canUndo());
+}
+
 TEST(StoreValueRevisionTest, CacheFlagWritesDoNotCountAsValueChanges) {
     Store store;
     auto* t = store.insert<ATask>();

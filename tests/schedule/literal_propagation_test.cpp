@@ -143,6 +143,52 @@ TEST_P(LiteralPropagationTest, EndAtOrBelowZeroMovesNothing) {
     EXPECT_FLOAT_EQ(b->daysFromStart(), 4.0f);
 }
 
+// Both predecessors end at 2: the successor follows them, from later and from earlier.
+TEST_P(LiteralPropagationTest, PredecessorsEndingOnTheSameDayPlaceTheSuccessor) {
+    ATask* a = task(2, 0);
+    ATask* b = task(2, 0);
+    ATask* later = task(1, 5);
+    ATask* earlier = task(1, 0);
+    for (ATask* s : {later, earlier}) {
+        link(a, s);
+        link(b, s);
+    }
+    changeWork(a, 2);
+    EXPECT_FLOAT_EQ(later->daysFromStart(), 2.0f);
+    EXPECT_FLOAT_EQ(earlier->daysFromStart(), 2.0f);
+}
+
+// A locked subtask starting first does not anchor its summary's move, so running the same
+// edit again moves nothing.
+TEST_P(LiteralPropagationTest, LockedEarliestSubtaskDoesNotShiftTheOthersOnEveryRun) {
+    ATask* a = task(3, 0);
+    ATask* h1 = task(1, 0);
+    ATask* h2 = task(1, 1);
+    h2->set(&ATask::lockedStart, true);
+    ATask* h = fx.summaryOf({h1, h2});
+    fx.engine.calcDaysForTask(h);
+    link(a, h);
+    for (int run = 0; run < 3; ++run) {
+        changeWork(a, 3);
+        EXPECT_FLOAT_EQ(h1->daysFromStart(), 3.0f) << "run " << run;
+        EXPECT_FLOAT_EQ(h2->daysFromStart(), 1.0f);
+    }
+}
+
+// A subtask with a predecessor is placed by it; it does not anchor the summary's move either.
+TEST_P(LiteralPropagationTest, LinkedSubtaskDoesNotAnchorItsSummarysMove) {
+    ATask* a = task(10, 0);
+    ATask* q = task(12, 0);
+    ATask* u = task(1, 0);
+    ATask* v = task(1, 1);
+    ATask* g = fx.summaryOf({u, v});
+    fx.engine.calcDaysForTask(g);
+    link(q, u);
+    link(a, g);
+    changeWork(a, 10);
+    EXPECT_FLOAT_EQ(v->daysFromStart(), 10.0f);
+}
+
 INSTANTIATE_TEST_SUITE_P(ReferenceAndEngine, LiteralPropagationTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Reference" : "Engine"; });
 

@@ -84,7 +84,9 @@ void LiteralPropagation::calcDepsForSub(ATask* task) {
             const float dist = dependeeDist(s, task);
             const float candidate =
                 link->sticky() ? end + static_cast<float>(link->daysBetween()) : end;
-            if (candidate > dist)
+            // Equal ends place the successor too (it follows its latest predecessor), but
+            // a candidate of 0 or less moves nothing.
+            if (candidate > dist || (candidate == dist && dist > 0.0f))
                 s->set(&ATask::daysFromStart, candidate);
             moveSubtasksForTask(s);
             calcDepsForSub(s);
@@ -105,16 +107,36 @@ float LiteralPropagation::dependeeDist(ATask* successor, ATask* exclude) {
     return dist;
 }
 
+float LiteralPropagation::earliestMoving(ATask* task) const {
+    const float none = std::numeric_limits<float>::max();
+    if (task->lockedStart() || !task->dependeeTasks.empty())
+        return none;
+    if (task->subTasks.empty())
+        return task->daysFromStart();
+    float m = none;
+    for (ATask* u : task->subTasks())
+        m = std::min(m, earliestMoving(u));
+    return m;
+}
+
 void LiteralPropagation::moveSubtasksForTask(ATask* task) {
     const float s = task->daysFromStart();
     if (task->subTasks.empty())
         return;
     const std::vector<ATask*> subs = subtasks(task);
+    // m is taken over the subtasks that move with the summary: not the locked ones, not
+    // those whose predecessors place them, and not summaries none of whose subtasks moves;
+    // a nested summary counts by its earliest moving subtask. When none moves, the subtree
+    // stays.
     float m = std::numeric_limits<float>::max();
     for (ATask* u : subs)
-        m = std::min(m, u->daysFromStart());
-    for (ATask* u : subs) {
-        const float moved = u->daysFromStart() - m + s;
+        m = std::min(m, earliestMoving(u));
+    const bool anyMoves = m != std::numeric_limits<float>::max();
+    for (ATask* u : anyMoves ? subs : std::vector<ATask*>{}) {
+        const float from = earliestMoving(u) != std::numeric_limits<float>::max()
+                               ? earliestMoving(u)
+                               : u->daysFromStart();
+        const float moved = from - m + s;
         invalidateTask(u, false);
         if (!u->lockedStart())
             u->set(&ATask::daysFromStart, moved);

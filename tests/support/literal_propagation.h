@@ -47,6 +47,9 @@ class LiteralPropagation final : public ScheduleEngine {
   private:
     std::vector<DepLink*> outgoing(ATask* task) const;
     std::vector<ATask*> subtasks(ATask* task) const;
+    // The earliest start among the tasks of the subtree that move with a summary (the task
+    // itself for a leaf); the float maximum when none does.
+    float earliestMoving(ATask* task) const;
 
     Store& context_;
     TaskLengthCalc& durations_;

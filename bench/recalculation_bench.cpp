@@ -1,0 +1,176 @@
+#include "allocation_counter.h"
+#include "project_generator.h"
+
+#include "model/entities.h"
+#include "model/store.h"
+#include "schedule/task_editing.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace mapolt;
+using Project = std::unique_ptr<bench::GeneratedProject>;
+
+// The generator's shapes with durations that follow the calendars, placed by one full
+// recalculation; the groups with people have one of 50 resources on every leaf.
+enum class Shape { Chain, Dag, Groups, GroupsWithPeople };
+
+Project placedProject(Shape shape, int n) {
+    Project p = shape == Shape::Chain ? bench::chainProject(n)
+                : shape == Shape::Dag ? bench::randomDagProject(n)
+                                      : bench::summaryGroupsProject(n);
+    {
+        UndoRegistrationPause quiet(p->store.undoManager());
+        std::vector<Resource*> people;
+        if (shape == Shape::GroupsWithPeople)
+            for (int r = 0; r < 50; ++r) {
+                people.push_back(p->store.insert<Resource>());
+                people.back()->setName("Person " + std::to_string(r));
+                auto* cal = p->store.insert<Calandar>();
+                cal->set(&Calandar::superCalandar, p->calendars.getBaseCalandar());
+                people.back()->set(&Resource::cal, cal);
+            }
+        std::size_t next = 0;
+        for (ATask* t : p->tasks) {
+            if (!t->subTasks.empty())
+                continue;
+            t->setPrimitive(&ATask::adjustElapsed, true);
+            t->setPrimitive(&ATask::invalid, true);
+            if (people.empty())
+                continue;
+            auto* a = p->store.insert<ATaskResource>();
+            a->set(&ATaskResource::perc, 100.0f);
+            a->set(&ATaskResource::resource, people[next++ % people.size()]);
+            a->set(&ATaskResource::task, t);
+        }
+        p->engine.recalcProject(p->store);
+    }
+    p->store.flushPendingChanges();
+    p->store.undoManager().removeAllActions();
+    return p;
+}
+
+enum class State { Placed, CalendarChange, NeverPlaced };
+
+// Brings the plan into the state before the timed recalculation.
+class StateMaker {
+  public:
+    StateMaker(bench::GeneratedProject& p, State state) : p_(p), state_(state) {}
+    void prepare() {
+        UndoRegistrationPause quiet(p_.store.undoManager());
+        if (state_ == State::CalendarChange) {
+            // A holiday on the first Tuesday comes and goes: every task after it moves.
+            if (holiday_ != nullptr) {
+                p_.store.deleteRecord(holiday_);
+                holiday_ = nullptr;
+            } else {
+                holiday_ = p_.store.insert<Day>();
+                holiday_->set(&Day::date, civil::addDays(p_.project->startDate(), 1));
+                holiday_->set(&Day::hours, 0.0f);
+                holiday_->set(&Day::cal, p_.calendars.getBaseCalandar());
+            }
+            p_.calendars.clearCache();
+        } else if (state_ == State::NeverPlaced) {
+            for (ATask* t : p_.tasks) {
+                t->setPrimitive(&ATask::daysFromStart, 0.0f);
+                t->setPrimitive(&ATask::elapsedTime, 0.0f);
+                t->setPrimitive(&ATask::invalid, true);
+            }
+        }
+        p_.store.flushPendingChanges();
+        p_.store.undoManager().removeAllActions();
+    }
+
+  private:
+    bench::GeneratedProject& p_;
+    State state_;
+    Day* holiday_ = nullptr;
+};
+
+// The recalculation RecalcProject runs, as one undo step. Counters: the peak of memory above
+// the opened plan while it runs and what its undo step keeps, in bytes per task.
+void fullRecalculation(benchmark::State& state, Shape shape, State which) {
+    const int n = static_cast<int>(state.range(0));
+    Project p = placedProject(shape, n);
+    StateMaker maker(*p, which);
+    std::size_t peak = 0;
+    std::size_t kept = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        maker.prepare();
+        const std::size_t before = bench::liveHeapBytes();
+        bench::resetPeakHeapBytes();
+        state.ResumeTiming();
+        {
+            UndoCommandGroup command(p->store.undoManager());
+            p->engine.recalcProject(p->store);
+        }
+        state.PauseTiming();
+        peak = std::max(peak, bench::peakHeapBytes() - before);
+        kept = std::max(kept, bench::liveHeapBytes() - before);
+        state.ResumeTiming();
+    }
+    state.counters["peak_B_per_task"] = static_cast<double>(peak) / n;
+    state.counters["undo_B_per_task"] = static_cast<double>(kept) / n;
+    state.counters["last_start"] = p->tasks.back()->daysFromStart();
+}
+
+// The first leaf's work grows by a day and shrinks back on alternate runs, so every run
+// moves every task downstream of it.
+void headEdit(benchmark::State& state, Shape shape) {
+    Project p = placedProject(shape, static_cast<int>(state.range(0)));
+    ATask* head = *std::find_if(p->tasks.begin(), p->tasks.end(),
+                                [](const ATask* t) { return t->subTasks.empty(); });
+    const float hours = head->hours();
+    bool grow = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        p->store.undoManager().removeAllActions();
+        state.ResumeTiming();
+        changeWork(p->engine, head, grow ? hours + 8.0f : hours);
+        grow = !grow;
+    }
+    state.counters["last_start"] = p->tasks.back()->daysFromStart();
+}
+
+void registerAll() {
+    const std::pair<Shape, const char*> shapes[] = {{Shape::Chain, "Chain"},
+                                                    {Shape::Dag, "Dag"},
+                                                    {Shape::Groups, "Groups"},
+                                                    {Shape::GroupsWithPeople, "GroupsPeople"}};
+    const std::pair<State, const char*> states[] = {{State::Placed, "Placed"},
+                                                    {State::CalendarChange, "CalendarChange"},
+                                                    {State::NeverPlaced, "NeverPlaced"}};
+    for (const auto& [shape, shapeName] : shapes) {
+        for (const auto& [which, stateName] : states)
+            benchmark::RegisterBenchmark(
+                (std::string("BM_Recalc/") + shapeName + "/" + stateName).c_str(),
+                [shape, which](benchmark::State& s) { fullRecalculation(s, shape, which); })
+                ->Arg(1'000)
+                ->Arg(10'000)
+                ->Arg(100'000)
+                ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("BM_Edit/") + shapeName + "/Head").c_str(),
+                                     [shape](benchmark::State& s) { headEdit(s, shape); })
+            ->Arg(1'000)
+            ->Arg(10'000)
+            ->Arg(100'000)
+            ->Unit(benchmark::kMillisecond);
+    }
+    // TaskJuggler 3 takes about 3.3 s to schedule this plan.
+    benchmark::RegisterBenchmark(
+        "BM_Recalc/Dag/NeverPlaced5000",
+        [](benchmark::State& s) { fullRecalculation(s, Shape::Dag, State::NeverPlaced); })
+        ->Arg(5'000)
+        ->Unit(benchmark::kMillisecond);
+}
+
+const bool registered = (registerAll(), true);
+
+} // namespace

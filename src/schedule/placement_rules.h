@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+
+namespace mapolt {
+
+class ATask;
+
+// The decisions every placement shares, whichever walk makes them.
+
+// A link places its successor when its candidate start reaches the latest end among the
+// successor's other predecessors: a successor follows its latest predecessor, also when two
+// of them end on the same day. A candidate that does not exceed 0 moves nothing, as the
+// latest end starts from 0.
+bool placesSuccessor(float candidate, float dist);
+
+// The start that a summary's move lands on the summary's start: the earliest start among the
+// subtasks that move with it, a nested summary counting by the earliest of its own moving
+// subtasks (its start may come from one that stays). A locked subtask keeps its start, one
+// with predecessors takes its start from them, and a summary none of whose subtasks moves
+// stays where they are. None when no subtask moves. Counting the ones that stay would shift
+// the others again on every recalculation.
+std::optional<float> subtreeAnchor(const ATask* summary);
+
+// Where a subtask of a summary goes when the summary's move takes the anchor `m` to `s`;
+// a nested summary that moves lands so that its own subtree moves by the same amount.
+float movedStart(const ATask* subtask, float m, float s);
+
+// Moves the subtree of a summary to its start, as its placement by a link does: the anchor
+// lands on its start, the other subtasks keep their distances, locked ones stay, and nested
+// summaries take their own subtrees along.
+void moveSubtree(ATask* summary);
+
+} // namespace mapolt
