@@ -131,7 +131,27 @@ ChartWindowController* AppContol::openDocument(const QString& path) {
         return nullptr;
     }
     noteRecent(absolute);
-    return show(std::move(document), absolute);
+    const std::vector<std::string> repairs = document->openWarnings();
+    ChartWindowController* window = show(std::move(document), absolute);
+    tellWhatWasRepaired(window,
+                        tr("Opening \"%1\" changed what it read; the file stays as it "
+                           "was until you save.")
+                            .arg(QFileInfo(absolute).fileName()),
+                        repairs);
+    return window;
+}
+
+void AppContol::tellWhatWasRepaired(QWidget* parent, const QString& message,
+                                    const std::vector<std::string>& lines) {
+    if (lines.empty())
+        return;
+    QStringList text;
+    for (const std::string& line : lines)
+        text << qText(line);
+    QtAlertPresenter alerts;
+    alerts.setParent(parent);
+    alerts.runAlert(Alert{
+        AlertStyle::Informational, message.toStdString(), text.join('\n').toStdString(), {"OK"}});
 }
 
 void AppContol::openWithPanel() {
@@ -232,7 +252,10 @@ void AppContol::importProjectXml() {
         presentError(front(), qText(imported->error));
         return;
     }
-    show(std::move(imported->document), QString());
+    ChartWindowController* window = show(std::move(imported->document), QString());
+    tellWhatWasRepaired(window,
+                        tr("Importing \"%1\" left out or changed:").arg(QFileInfo(path).fileName()),
+                        imported->warnings);
 }
 
 void AppContol::importText(ChartWindowController& window) {

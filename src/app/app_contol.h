@@ -92,6 +92,9 @@ class AppContol final : public QObject {
     ChartWindowController* show(std::unique_ptr<KestilPlannerDocument> document,
                                 const QString& path);
     void noteRecent(const QString& path);
+    // One message listing what opening or importing a file repaired or left out.
+    void tellWhatWasRepaired(QWidget* parent, const QString& message,
+                             const std::vector<std::string>& lines);
     QString recoveryKey(ChartWindowController& window);
     void flushIdleDocuments();
 

@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
     parser.process(application);
 
     mapolt::AppContol app;
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.mapolt.Mapolt"),
+                                                 QIcon(QStringLiteral(":/icons/mapolt.svg"))));
     if (parser.isSet(screenshot)) {
         // Nobody sees an offscreen dialog: alerts go to standard error, answered "no".
         mapolt::QtAlertPresenter::setScript([](const mapolt::Alert& alert) {

@@ -24,7 +24,7 @@ std::size_t lineAt(std::string_view text, std::size_t offset) {
 }
 
 PlanReadResult refused(std::string message, std::optional<JsonError> codecError = {}) {
-    return PlanReadResult{false, std::move(message), std::move(codecError), {}};
+    return PlanReadResult{false, std::move(message), std::move(codecError), {}, {}};
 }
 
 } // namespace
@@ -51,7 +51,7 @@ PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store) {
     if (store.count(Entity::Project) == 0)
         return refused(cannotOpen(path, "it is not a plan file (it holds no project)"));
     repairOrphans(store);
-    PlanReadResult result{true, {}, std::nullopt, {}};
+    PlanReadResult result{true, {}, std::nullopt, {}, {}};
     // The outline is a tree before the link check walks it.
     result.repairs = checkOutlineStructure(store);
     for (const RemovedLink& link : removeLoopingLinks(store))

@@ -119,6 +119,31 @@ TEST_F(DocumentWindow, ADamagedPlanFileIsNamedAndNothingOpens) {
         << alertsShown[0].message;
 }
 
+TEST_F(DocumentWindow, WhatOpeningRepairedIsToldOnceAndTheDocumentIsModified) {
+    ChartWindowController& w = newWindow();
+    const std::vector<ATask*> t = addTasks(w, 2);
+    w.bridge().command("Link", [&] {
+        w.bridge().document().taskHelper().makeDepenantFrom(t[0], t[1]);
+        // A link back, as a file written elsewhere may hold it: the link check is bypassed.
+        auto* back = w.bridge().store().insert<DepLink>();
+        back->set(&DepLink::dependeeTask, t[0]);
+        t[1]->addTo(&ATask::dependTasks, back);
+    });
+    const QString file = QString::fromStdString(path("loop.mapolt"));
+    ASSERT_TRUE(app->saveDocumentTo(w, file));
+    answerAlerts({"Discard"});
+    w.close();
+    alertsShown.clear();
+
+    ChartWindowController* opened = app->openDocument(file);
+    ASSERT_NE(opened, nullptr);
+    ASSERT_EQ(alertsShown.size(), 1u);
+    EXPECT_NE(alertsShown[0].informativeText.find("Removed the link from \"T2\" to \"T1\""),
+              std::string::npos)
+        << alertsShown[0].informativeText;
+    EXPECT_TRUE(opened->bridge().isModified());
+}
+
 TEST_F(DocumentWindow, AFailedSaveKeepsTheOldFileAndTheDocumentModified) {
     ChartWindowController& w = newWindow();
     addTasks(w, 1);

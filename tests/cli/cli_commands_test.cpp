@@ -385,7 +385,7 @@ TEST_F(ScheduleCliTest, LinksClosingALoopAreNamedRemovedAndTheRestScheduled) {
 
     const CliRun run = cli({"schedule", plan.string()});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "mapolt-cli schedule: " + message + "\n");
+    EXPECT_EQ(run.err, "mapolt-cli schedule: " + plan.string() + ": " + message + "\n");
     EXPECT_EQ(run.out, std::string(kHeader) + "1\t0\tA\t0.0000\t1.0000\t8.0000\t0.0000\t0\n" +
                            "2\t0\tB\t1.0000\t1.0000\t8.0000\t0.0000\t0\n" +
                            "3\t0\tC\t2.0000\t1.0000\t8.0000\t0.0000\t0\n");
