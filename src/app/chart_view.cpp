@@ -88,7 +88,9 @@ void ChartView::setSelectedTasks(const std::vector<ATask*>& tasks) {
 // zoom step or scroll.
 void ChartView::measureExtent() {
     const Store& store = bridge_.store();
-    if (store.valueRevision() == extentRevision_)
+    // Ends follow the tasks; the label widths ride along with them.
+    const std::uint64_t revision = store.revision(Entity::ATask);
+    if (revision == extentRevision_)
         return;
     latestEnd_ = 0.0f;
     widestRightLabel_ = 0.0f;
@@ -99,7 +101,7 @@ void ChartView::measureExtent() {
             std::max({widestRightLabel_, context.labelWidth(*t, ChartContext::Label::Right),
                       context.labelWidth(*t, ChartContext::Label::Milestone)});
     }
-    extentRevision_ = store.valueRevision();
+    extentRevision_ = revision;
 }
 
 void ChartView::calcSize() {

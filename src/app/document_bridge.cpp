@@ -1,6 +1,7 @@
 #include "app/document_bridge.h"
 
 #include "document/kestil_planner_document.h"
+#include "model/entities.h"
 #include "model/task_helper.h"
 
 #include <QFileInfo>
@@ -151,8 +152,9 @@ void DocumentBridge::deliver() {
     pending_ = false;
     document_->placeInvalidTasks();
     document_->projectChanged();
-    // The critical path follows the project; an animation step changes nothing it reads.
-    const std::uint64_t revision = store().valueRevision();
+    // The critical path follows the tasks and links; a zoom or another view change leaves it.
+    const std::uint64_t revision =
+        store().revision(Entity::ATask) + store().revision(Entity::DepLink);
     if (revision != criticalPathRevision_) {
         document_->taskHelper().recalcCP();
         criticalPathRevision_ = revision;

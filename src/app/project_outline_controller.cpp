@@ -316,7 +316,10 @@ void ProjectOutlineController::refresh() {
     }
     const int rows = rowCount();
     if (rows > 0 && columnCount() > 0)
-        emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1));
+        // Only what cells show changed, not their sizes: the view keeps its row layout.
+        emit dataChanged(
+            index(0, 0), index(rows - 1, columnCount() - 1),
+            {Qt::DisplayRole, Qt::EditRole, Qt::CheckStateRole, Qt::FontRole, Qt::ToolTipRole});
 }
 
 // Every persistent index (selection, current cell, expanded rows, open editors) follows its

@@ -232,12 +232,14 @@ void KestilPlannerDocument::placeInvalidTasks() {
 // Labels change with names, resources and the style, never during a zoom: they are measured
 // once per change of the project, and each zoom step only asks the envelope.
 void KestilPlannerDocument::measureLeftLabels() {
-    if (store_.valueRevision() == measuredRevision_)
-        return;
     std::uint64_t context = 0;
     for (Entity e : {Entity::Style, Entity::StyleElement, Entity::StyleColours, Entity::StyleShadow,
                      Entity::StyleMargin, Entity::Colour, Entity::Resource, Entity::ATaskResource})
         context += store_.revision(e);
+    // Labels depend on the tasks, the style and the resources, never on the zoom.
+    const std::uint64_t inputs = context + store_.revision(Entity::ATask);
+    if (inputs == measuredRevision_)
+        return;
     if (context != labelContextRevision_) {
         measuredLabels_.clear();
         labelContextRevision_ = context;
@@ -260,7 +262,7 @@ void KestilPlannerDocument::measureLeftLabels() {
         }
     }
     leftLabels_.build(std::move(labels));
-    measuredRevision_ = store_.valueRevision();
+    measuredRevision_ = inputs;
 }
 
 void KestilPlannerDocument::projectChanged() {
