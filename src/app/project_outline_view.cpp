@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +33,57 @@ QSize OutlineDelegate::sizeHint(const QStyleOptionViewItem& option,
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(view_.rowHeight());
     return size;
+}
+
+const QStaticText& OutlineDelegate::laidOut(const QString& text, const QFont& font) const {
+    // Keyed by font and text; a bounded cache, emptied when full.
+    constexpr qsizetype kCacheLimit = 8192;
+    const QString key = font.key() + QChar(0) + text;
+    auto found = laidOut_.find(key);
+    if (found != laidOut_.end())
+        return *found;
+    if (laidOut_.size() >= kCacheLimit)
+        laidOut_.clear();
+    QStaticText layout(text);
+    layout.setTextFormat(Qt::PlainText);
+    layout.setPerformanceHint(QStaticText::AggressiveCaching);
+    layout.prepare(QTransform(), font);
+    return *laidOut_.insert(key, layout);
+}
+
+void OutlineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+    const QVariant check = index.data(Qt::CheckStateRole);
+    if (check.isValid()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group =
+        option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+    if (selected)
+        painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (text.isEmpty())
+        return;
+    const QFont font = qvariant_cast<QFont>(index.data(Qt::FontRole));
+    const QFontMetrics metrics(font);
+    const QRect area = option.rect.adjusted(3, 0, -3, 0);
+    const QString shown = metrics.horizontalAdvance(text) > area.width()
+                              ? metrics.elidedText(text, Qt::ElideRight, area.width())
+                              : text;
+    const QStaticText& layout = laidOut(shown, font);
+    const Qt::Alignment align =
+        Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
+    const qreal width = layout.size().width();
+    const qreal x = align & Qt::AlignRight ? area.right() + 1 - width : area.left();
+    const qreal y = area.top() + (area.height() - metrics.height()) / 2.0;
+    painter->save();
+    painter->setFont(font);
+    painter->setPen(
+        option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawStaticText(QPointF(x, y), layout);
+    painter->restore();
 }
 
 bool OutlineDelegate::eventFilter(QObject* editor, QEvent* event) {

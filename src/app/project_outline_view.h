@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
@@ -58,19 +60,26 @@ class ProjectOutlineView final : public QTreeView {
     friend class OutlineDelegate;
 };
 
-// Draws cells at the chart's row height and tells the view when Return ends an edit.
+// Draws cells at the chart's row height and tells the view when Return ends an edit. Text
+// cells are drawn from laid-out text kept between paints, since laying out every cell's text
+// on every scroll is most of a repaint's cost.
 class OutlineDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
   public:
     explicit OutlineDelegate(ProjectOutlineView& view) : QStyledItemDelegate(&view), view_(view) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
   protected:
     bool eventFilter(QObject* editor, QEvent* event) override;
 
   private:
+    const QStaticText& laidOut(const QString& text, const QFont& font) const;
+
     ProjectOutlineView& view_;
+    mutable QHash<QString, QStaticText> laidOut_;
 };
 
 } // namespace mapolt
