@@ -120,30 +120,30 @@ class EditPlacement {
 
     // Node i places task i, node n + i rolls summary i up; each waits for what it reads.
     std::vector<std::uint32_t> order(bool& looped) const {
-        std::vector<std::uint32_t> first(2 * n_ + 1, 0);
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;
-        edges.reserve(3 * n_);
-        for (std::uint32_t i = 0; i < n_; ++i) {
-            const ATask* t = tasks_[i];
-            if (const std::uint32_t p = reach_.indexOf(t->superTask()); p != kNone) {
-                edges.emplace_back(p, i);
-                edges.emplace_back(finish(i), static_cast<std::uint32_t>(n_ + p));
+        // Counted first, then filled in place: no list of edges beside the graph.
+        const auto forEachEdge = [this](const auto& edge) {
+            for (std::uint32_t i = 0; i < n_; ++i) {
+                const ATask* t = tasks_[i];
+                if (const std::uint32_t p = reach_.indexOf(t->superTask()); p != kNone) {
+                    edge(p, i);
+                    edge(finish(i), static_cast<std::uint32_t>(n_ + p));
+                }
+                for (const DepLink* l : t->dependTasks)
+                    if (const std::uint32_t s = reach_.indexOf(l->dependeeTask()); s != kNone)
+                        edge(finish(i), s);
             }
-            for (const DepLink* l : t->dependTasks)
-                if (const std::uint32_t s = reach_.indexOf(l->dependeeTask()); s != kNone)
-                    edges.emplace_back(finish(i), s);
-        }
-        for (const auto& e : edges)
-            ++first[e.first + 1];
+        };
+        std::vector<std::uint32_t> first(2 * n_ + 1, 0);
+        std::vector<std::uint32_t> waiting(2 * n_, 0);
+        forEachEdge([&](std::uint32_t from, std::uint32_t to) {
+            ++first[from + 1];
+            ++waiting[to];
+        });
         for (std::size_t v = 0; v < 2 * n_; ++v)
             first[v + 1] += first[v];
-        std::vector<std::uint32_t> targets(edges.size());
+        std::vector<std::uint32_t> targets(first.back());
         std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
-        std::vector<std::uint32_t> waiting(2 * n_, 0);
-        for (const auto& e : edges) {
-            targets[fill[e.first]++] = e.second;
-            ++waiting[e.second];
-        }
+        forEachEdge([&](std::uint32_t from, std::uint32_t to) { targets[fill[from]++] = to; });
         std::vector<std::uint32_t> result;
         std::vector<bool> taken(2 * n_, false);
         const auto used = [this](std::uint32_t v) {
