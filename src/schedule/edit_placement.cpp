@@ -24,25 +24,25 @@ float endOf(const ATask* t) {
 // carries its subtree; a summary reached only from below is rolled up, not moved.
 class Reach {
   public:
-    Reach(const ATask* edited, std::size_t limit) : limit_(limit) {
+    Reach(ATask* edited, std::size_t limit) : limit_(limit) {
         visit(edited, true);
-        for (const ATask* p = edited->superTask(); p != nullptr; p = p->superTask())
+        for (ATask* p = edited->superTask(); p != nullptr; p = p->superTask())
             visit(p, false);
         while (!pending_.empty() && tasks_.size() <= limit_) {
             const std::uint32_t i = pending_.back();
             pending_.pop_back();
-            const ATask* t = tasks_[i];
+            ATask* t = tasks_[i];
             visit(t->superTask(), false);
             for (const DepLink* l : t->dependTasks)
                 visit(l->dependeeTask(), true);
             if (carries_[i])
-                for (const ATask* u : t->subTasks)
+                for (ATask* u : t->subTasks)
                     visit(u, true);
         }
     }
 
     std::size_t size() const { return tasks_.size(); }
-    const std::vector<const ATask*>& tasks() const { return tasks_; }
+    const std::vector<ATask*>& tasks() const { return tasks_; }
     std::uint32_t indexOf(const ATask* t) const {
         if (t == nullptr || t->serial() >= index_.size())
             return kNone;
@@ -50,7 +50,7 @@ class Reach {
     }
 
   private:
-    void visit(const ATask* t, bool carries) {
+    void visit(ATask* t, bool carries) {
         if (t == nullptr)
             return;
         if (t->serial() >= index_.size())
@@ -68,7 +68,7 @@ class Reach {
     }
 
     std::size_t limit_;
-    std::vector<const ATask*> tasks_;
+    std::vector<ATask*> tasks_;
     std::vector<bool> carries_;
     std::vector<std::uint32_t> pending_;
     // By serial: records are numbered densely, and a vector is far quicker than a hash.
@@ -79,10 +79,7 @@ class EditPlacement {
   public:
     EditPlacement(TaskLengthCalc& durations, ATask* edited)
         : durations_(durations), reach_(edited, std::numeric_limits<std::size_t>::max()),
-          n_(reach_.size()) {
-        tasks_.reserve(n_);
-        for (const ATask* t : reach_.tasks())
-            tasks_.push_back(const_cast<ATask*>(t));
+          n_(reach_.size()), tasks_(reach_.tasks()) {
         fired_.assign(n_, false);
         rollsUp_.assign(n_, false);
         touched_.assign(n_, false);
@@ -97,7 +94,6 @@ class EditPlacement {
             fired_[reach_.indexOf(t)] = true;
             rollsUp_[reach_.indexOf(t)] = t != edited;
         }
-        edited_ = 0;
     }
 
     void run() {
@@ -292,19 +288,20 @@ class EditPlacement {
     TaskLengthCalc& durations_;
     Reach reach_;
     std::size_t n_;
-    std::vector<ATask*> tasks_;
+    const std::vector<ATask*>& tasks_;
     std::vector<bool> fired_;
     // Summaries to roll up, and summaries below which a task moved or was placed.
     std::vector<bool> rollsUp_;
     std::vector<bool> touched_;
     std::vector<float> start0_;
     std::vector<float> end0_;
-    std::uint32_t edited_ = 0;
+    // The edited task is the first one reached.
+    static constexpr std::uint32_t edited_ = 0;
 };
 
 } // namespace
 
-std::size_t editReach(const ATask* edited, std::size_t limit) {
+std::size_t editReach(ATask* edited, std::size_t limit) {
     return Reach(edited, limit).size();
 }
 

@@ -9,7 +9,7 @@ class TaskLengthCalc;
 
 // How many tasks an edit of `edited` can reach: its summaries, its subtree, the successors
 // along links and everything they carry, transitively. Counting stops past `limit`.
-std::size_t editReach(const ATask* edited, std::size_t limit);
+std::size_t editReach(ATask* edited, std::size_t limit);
 
 // Places what an edit of `edited` drags along, each task once, after the final ends of its
 // predecessors and after its summary's placement; each summary reached is rolled up once,
