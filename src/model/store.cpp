@@ -252,7 +252,7 @@ void Store::removeFromMany(Record& a, std::size_t rel, Record* m) {
     }
 }
 
-void Store::replay(const UndoStep& step, bool forward, const Value* after) {
+void Store::replay(UndoStep& step, bool forward, const Value* after) {
     if (const auto* c = std::get_if<AttributeChange>(&step)) {
         c->record->schema().attributes[c->attribute].write(
             *c->record, forward && after != nullptr ? *after : c->before.value());
@@ -264,6 +264,10 @@ void Store::replay(const UndoStep& step, bool forward, const Value* after) {
         writeToMany(*c->record, c->relationship, c->member, forward == c->added);
     } else if (const auto* c = std::get_if<LifecycleChange>(&step)) {
         setDeleted(*c->record, forward != c->inserted);
+    } else if (auto* c = std::get_if<UsageRewrite>(&step)) {
+        UsageSnapshot now = UsageSnapshot::of(*c->assignment);
+        c->other.restore(*this, *c->assignment);
+        c->other = std::move(now);
     }
 }
 

@@ -67,6 +67,7 @@ class Store {
   private:
     friend class Record;
     friend class UndoManager;
+    friend class UsageSnapshot;
 
     void attributeChanged(Record& r, std::size_t attr, Value before);
     void setToOne(Record& a, std::size_t rel, Record* b);
@@ -75,7 +76,7 @@ class Store {
     void writeToOne(Record& a, std::size_t rel, Record* b);
     void writeToMany(Record& a, std::size_t rel, Record* m, bool add);
     // `after` is the value an attribute change takes going forward.
-    void replay(const UndoStep& step, bool forward, const Value* after = nullptr);
+    void replay(UndoStep& step, bool forward, const Value* after = nullptr);
     void setDeleted(Record& r, bool deleted);
     void purgeDeletedRecords();
     void notify(Record& r, std::size_t key);

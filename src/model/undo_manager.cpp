@@ -1,6 +1,7 @@
 #include "model/undo_manager.h"
 
 #include "model/record.h"
+#include "model/resource.h"
 #include "model/store.h"
 
 #include <algorithm>
@@ -9,7 +10,15 @@ namespace mapolt {
 
 namespace {
 
-constexpr std::size_t kMarkedAttributes = 64;
+// Bits 0-62 mark attributes; bit 63 marks an assignment whose usage the group has kept.
+constexpr std::size_t kMarkedAttributes = 63;
+constexpr std::uint64_t kUsageKept = std::uint64_t{1} << 63;
+
+ATaskResource* assignmentOfUsage(Record* r) {
+    if (r == nullptr || r->entity() != Entity::AResourceUsage)
+        return nullptr;
+    return static_cast<AResourceUsage*>(r)->taskResource();
+}
 
 } // namespace
 
@@ -28,9 +37,47 @@ void UndoManager::record(UndoStep step) {
             return;
         mark.attributes |= bit;
     }
+    endUsageCover(step);
     if (open_.steps.empty())
         openId_ = nextId_++;
     open_.steps.push_back(std::move(step));
+}
+
+// A recorded change of an assignment's usage records falls between the kept state and later
+// rewrites; those must keep a state of their own.
+void UndoManager::endUsageCover(const UndoStep& step) const {
+    Record* touched = nullptr;
+    if (const auto* c = std::get_if<ToManyChange>(&step)) {
+        touched =
+            c->record->entity() == Entity::ATaskResource ? c->record : assignmentOfUsage(c->member);
+    } else if (const auto* c = std::get_if<ToOneChange>(&step)) {
+        touched = assignmentOfUsage(c->record);
+        if (touched == nullptr && c->record->entity() == Entity::AResourceUsage)
+            touched = c->before;
+    } else if (const auto* c = std::get_if<AttributeChange>(&step)) {
+        touched = assignmentOfUsage(c->record);
+    } else if (const auto* c = std::get_if<LifecycleChange>(&step)) {
+        touched = assignmentOfUsage(c->record);
+    }
+    if (touched != nullptr && touched->undoMark_.group == openNumber_)
+        touched->undoMark_.attributes &= ~kUsageKept;
+}
+
+bool UndoManager::coverUsageRewrite(ATaskResource& assignment) {
+    if (replaying_ || disabled_ > 0)
+        return false;
+    Record::UndoMark& mark = assignment.undoMark_;
+    if (mark.group != openNumber_)
+        mark = Record::UndoMark{openNumber_, 0};
+    if ((mark.attributes & kUsageKept) == 0) {
+        redoStack_.clear();
+        redoLabels_.clear();
+        if (open_.steps.empty())
+            openId_ = nextId_++;
+        open_.steps.push_back(UsageRewrite{&assignment, UsageSnapshot::of(assignment)});
+        mark.attributes |= kUsageKept;
+    }
+    return true;
 }
 
 std::size_t UndoManager::recordedStepCount() const {
@@ -41,9 +88,15 @@ std::size_t UndoManager::recordedStepCount() const {
     return n;
 }
 
-// An attribute whose value is back where the group found it needs no step.
+// An attribute whose value is back where the group found it needs no step, nor usage that
+// only rewrites kept alone changed and left as they found it.
 void UndoManager::dropUnchanged(Group& group) const {
-    std::erase_if(group.steps, [](const UndoStep& step) {
+    std::erase_if(group.steps, [this](const UndoStep& step) {
+        if (const auto* c = std::get_if<UsageRewrite>(&step)) {
+            const Record::UndoMark& mark = c->assignment->undoMark_;
+            return mark.group == openNumber_ && (mark.attributes & kUsageKept) != 0 &&
+                   c->other.matches(*c->assignment);
+        }
         const auto* c = std::get_if<AttributeChange>(&step);
         return c != nullptr &&
                c->before == c->record->schema().attributes[c->attribute].read(*c->record);
@@ -61,8 +114,8 @@ void UndoManager::closeGroup() {
     if (commandDepth_ > 0)
         return;
     if (!open_.steps.empty()) {
-        ++openNumber_;
         dropUnchanged(open_);
+        ++openNumber_;
         // The history keeps what the group holds, not the blocks it emptied.
         open_.steps.shrink_to_fit();
         if (!open_.steps.empty()) {
@@ -123,7 +176,7 @@ void UndoManager::redo() {
     redoLabels_.pop_back();
     replaying_ = true;
     std::size_t next = 0;
-    for (const UndoStep& step : group.steps)
+    for (UndoStep& step : group.steps)
         store_.replay(step, true,
                       std::holds_alternative<AttributeChange>(step) ? &group.after[next++]
                                                                     : nullptr);

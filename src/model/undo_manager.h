@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/packed_value.h"
+#include "model/usage_snapshot.h"
 #include "model/value.h"
 
 #include <cstddef>
@@ -13,6 +14,7 @@
 
 namespace mapolt {
 
+class ATaskResource;
 class Record;
 class Store;
 
@@ -41,7 +43,15 @@ struct LifecycleChange {
     Record* record;
     bool inserted; // otherwise deleted
 };
-using UndoStep = std::variant<AttributeChange, ToOneChange, ToManyChange, LifecycleChange>;
+// Every change a rewrite made to an assignment's usage records in one group, as the usage
+// the other side of the change had: before the group while it is undoable, after it while
+// it is redoable. Replaying it swaps the two.
+struct UsageRewrite {
+    ATaskResource* assignment;
+    UsageSnapshot other;
+};
+using UndoStep =
+    std::variant<AttributeChange, ToOneChange, ToManyChange, LifecycleChange, UsageRewrite>;
 
 // Records notifying writes, relationship changes, insertions and deletions in groups.
 // A group closes at the store's "flush pending changes" (or before an undo or redo).
@@ -84,6 +94,10 @@ class UndoManager {
     void setAfterUndoRedo(std::function<void()> hook) { afterUndoRedo_ = std::move(hook); }
 
     void record(UndoStep step);
+    // Before a rewrite of the assignment's usage records: keeps their state once per group,
+    // while no recorded change of them came between. Returns whether that state covers the
+    // rewrite, whose own writes then stay out of the history.
+    bool coverUsageRewrite(ATaskResource& assignment);
     void closeGroup();
     // A command that flushes between its steps still undoes as one: while a command group
     // is open, flushes leave the group open; the outermost end closes it.
@@ -92,6 +106,10 @@ class UndoManager {
 
   private:
     struct Group {
+        Group() = default;
+        // Steps move, never copy; the stacks may then move groups when they grow.
+        Group(Group&&) noexcept = default;
+        Group& operator=(Group&&) noexcept = default;
         // In blocks, not one array: a group of a million steps never holds a doubled array
         // and its copy at once, and closing it copies nothing.
         std::deque<UndoStep> steps;
@@ -103,6 +121,7 @@ class UndoManager {
         std::uint64_t id = 0;
     };
     void dropUnchanged(Group& group) const;
+    void endUsageCover(const UndoStep& step) const;
     static void captureAfter(Group& group);
 
     Store& store_;
@@ -135,6 +154,27 @@ class UndoRegistrationPause {
 
   private:
     UndoManager& manager_;
+};
+
+// Around a rewrite of an assignment's usage records: the group keeps their state once, and
+// the rewrite's own writes, which that state covers, stay out of the history.
+class UsageRewriteScope {
+  public:
+    UsageRewriteScope(UndoManager& m, ATaskResource& assignment)
+        : manager_(m), covered_(m.coverUsageRewrite(assignment)) {
+        if (covered_)
+            manager_.disableUndoRegistration();
+    }
+    ~UsageRewriteScope() {
+        if (covered_)
+            manager_.enableUndoRegistration();
+    }
+    UsageRewriteScope(const UsageRewriteScope&) = delete;
+    UsageRewriteScope& operator=(const UsageRewriteScope&) = delete;
+
+  private:
+    UndoManager& manager_;
+    bool covered_;
 };
 
 class UndoCommandGroup {

@@ -105,10 +105,26 @@ TaskLengthCalc::usageScratch(std::size_t assignments) {
     return scratch_;
 }
 
+bool TaskLengthCalc::usageIs(const ATaskResource* res, const std::vector<UsageDay>& days) {
+    if (res->resourceUsage.size() != days.size())
+        return false;
+    std::size_t j = 0;
+    for (const AResourceUsage* u : res->resourceUsage) {
+        const UsageDay& d = days[j++];
+        if (u->resource() != res->resource() || u->daysFromStart.optional() != d.day ||
+            u->hours.optional() != d.hours || u->usedHours.optional() != d.used)
+            return false;
+    }
+    return true;
+}
+
 // Rebuilding the usage of an assignment rewrites the records it already has, in order,
-// and adds or deletes only the difference: the values are those of fresh records, but an
-// unchanged day costs no store traffic and no undo step.
+// and adds or deletes only the difference: the values are those of fresh records. The undo
+// history keeps the assignment's usage once per group instead of every write below.
 void TaskLengthCalc::writeUsage(ATaskResource* res, const std::vector<UsageDay>& days) {
+    if (usageIs(res, days))
+        return;
+    UsageRewriteScope kept(context_.undoManager(), *res);
     const std::vector<AResourceUsage*> existing = res->resourceUsage();
     const std::size_t reused = std::min(existing.size(), days.size());
     for (std::size_t j = 0; j < reused; ++j) {

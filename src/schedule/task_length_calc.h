@@ -74,6 +74,7 @@ class TaskLengthCalc final : public ScheduleEngine {
     UsageDay workOn(float day, ATaskResource* res, float fractionOfDay);
     AResourceUsage* recordUsage(ATaskResource* res, const UsageDay& w);
     std::vector<std::vector<UsageDay>>& usageScratch(std::size_t assignments);
+    static bool usageIs(const ATaskResource* res, const std::vector<UsageDay>& days);
     void writeUsage(ATaskResource* res, const std::vector<UsageDay>& days);
     float rollUpSummary(ATask* summary);
     void storeEnd(ATask* task, float end);
