@@ -264,6 +264,18 @@ void Store::replay(UndoStep& step, bool forward, const Value* after) {
         writeToMany(*c->record, c->relationship, c->member, forward == c->added);
     } else if (const auto* c = std::get_if<LifecycleChange>(&step)) {
         setDeleted(*c->record, forward != c->inserted);
+    } else if (auto* c = std::get_if<PlacementChange>(&step)) {
+        const TaskPlacement now = TaskPlacement::of(*c->task);
+        for (std::size_t k = 0; k < TaskPlacement::kCount; ++k) {
+            const std::optional<float> v = c->other.value(k);
+            if (TaskPlacement::same(v, now.value(k)))
+                continue;
+            const std::size_t attr = TaskPlacement::attributeAt(k);
+            c->task->schema().attributes[attr].write(*c->task, v ? Value{*v} : Value{});
+            touch(Entity::ATask);
+            notify(*c->task, attr);
+        }
+        c->other = now;
     } else if (auto* c = std::get_if<UsageRewrite>(&step)) {
         UsageSnapshot now = UsageSnapshot::of(*c->assignment);
         c->other.restore(*this, *c->assignment);

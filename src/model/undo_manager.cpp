@@ -36,6 +36,12 @@ void UndoManager::record(UndoStep step) {
         if ((mark.attributes & bit) != 0)
             return;
         mark.attributes |= bit;
+        if (TaskPlacement::covers(*c->record, c->attribute)) {
+            for (std::size_t k = 0; k < TaskPlacement::kCount; ++k)
+                mark.attributes |= std::uint64_t{1} << TaskPlacement::attributeAt(k);
+            step = PlacementChange{
+                c->record, TaskPlacement::before(*c->record, c->attribute, c->before.value())};
+        }
     }
     endUsageCover(step);
     if (open_.steps.empty())
@@ -92,6 +98,8 @@ std::size_t UndoManager::recordedStepCount() const {
 // only rewrites kept alone changed and left as they found it.
 void UndoManager::dropUnchanged(Group& group) const {
     std::erase_if(group.steps, [this](const UndoStep& step) {
+        if (const auto* c = std::get_if<PlacementChange>(&step))
+            return c->other.matches(*c->task);
         if (const auto* c = std::get_if<UsageRewrite>(&step)) {
             const Record::UndoMark& mark = c->assignment->undoMark_;
             return mark.group == openNumber_ && (mark.attributes & kUsageKept) != 0 &&

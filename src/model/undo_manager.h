@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/packed_value.h"
+#include "model/task_placement.h"
 #include "model/usage_snapshot.h"
 #include "model/value.h"
 
@@ -50,8 +51,13 @@ struct UsageRewrite {
     ATaskResource* assignment;
     UsageSnapshot other;
 };
-using UndoStep =
-    std::variant<AttributeChange, ToOneChange, ToManyChange, LifecycleChange, UsageRewrite>;
+// A task's placement values as the other side of the change had them (as UsageRewrite).
+struct PlacementChange {
+    Record* task;
+    TaskPlacement other;
+};
+using UndoStep = std::variant<AttributeChange, ToOneChange, ToManyChange, LifecycleChange,
+                              UsageRewrite, PlacementChange>;
 
 // Records notifying writes, relationship changes, insertions and deletions in groups.
 // A group closes at the store's "flush pending changes" (or before an undo or redo).

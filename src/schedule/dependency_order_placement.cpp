@@ -184,10 +184,8 @@ void placeInDependencyOrder(Store& context, TaskLengthCalc& durations) {
             if (!t->subTasks.empty())
                 moveSubtree(t);
         }
-        if (t->subTasks.empty()) {
-            t->set(&ATask::invalid, true);
-            durations.calcDaysForTask(t);
-        }
+        if (t->subTasks.empty())
+            durations.recomputeLeaf(t);
     }
     context.flushPendingChanges();
 }

@@ -210,17 +210,24 @@ float TaskLengthCalc::calcDaysForTask(ATask* task) {
         return 0.0f;
     if (needsRollUp(task))
         return rollUpSummary(task);
+    if (!task->invalid())
+        return task->elapsedTime();
+    task->set(&ATask::invalid, false);
+    return placeDays(task);
+}
 
+float TaskLengthCalc::recomputeLeaf(ATask* task) {
+    if (task->invalid())
+        return calcDaysForTask(task);
+    return placeDays(task);
+}
+
+float TaskLengthCalc::placeDays(ATask* task) {
     const float e = task->elapsedTime();
-    const bool invalid = task->invalid();
-    if (!task->adjustElapsed() && invalid) {
+    if (!task->adjustElapsed()) {
         calcDaysForTaskResource(task);
-        task->set(&ATask::invalid, false);
         return e;
     }
-    if (!invalid)
-        return e;
-    task->set(&ATask::invalid, false);
     const float computed = calcDaysForTaskResource(task);
     storeEnd(task, task->daysFromStart() + computed);
     task->set(&ATask::elapsedTime, computed);

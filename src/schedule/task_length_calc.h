@@ -35,6 +35,9 @@ class TaskLengthCalc final : public ScheduleEngine {
     float calcOffset(const ATask* task) const override;
     float calcDaysForTask(ATask* task) override;
     float calcDaysForTaskResource(ATask* task);
+    // A leaf's days computed again, marked invalid or not, leaving it valid. A valid leaf's
+    // flag is left alone: setting and clearing it would cost the undo group a step per task.
+    float recomputeLeaf(ATask* task);
     float checkHoliday(float day, ATaskResource* res, float fractionOfDay);
     AResourceUsage* checkHolidayResource(float day, ATaskResource* res, float fractionOfDay);
     float invDaysForTaskCalc(ATask* task, float period, float start) override;
@@ -76,6 +79,7 @@ class TaskLengthCalc final : public ScheduleEngine {
     std::vector<std::vector<UsageDay>>& usageScratch(std::size_t assignments);
     static bool usageIs(const ATaskResource* res, const std::vector<UsageDay>& days);
     void writeUsage(ATaskResource* res, const std::vector<UsageDay>& days);
+    float placeDays(ATask* task);
     float rollUpSummary(ATask* summary);
     void storeEnd(ATask* task, float end);
     void postValuesChanged();
