@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace mapolt {
 namespace {
 
@@ -86,6 +88,51 @@ TEST(DocumentNotifications, AnObserverOfOneStoreHearsOnlyItsStoreAndNoStore) {
     ATask* t = b.insert<ATask>();
     t->setName(std::string("renamed"));
     EXPECT_EQ(heardA, 2);
+}
+
+} // namespace
+} // namespace mapolt
+
+namespace mapolt {
+namespace {
+
+// Placing a task writes its start, end, last shown end and length; the history keeps the four
+// together and must still give each back exactly, absent ones and signed zeros included.
+TEST_F(UndoHistory, APlacementsFourValuesComeBackExactlyAsOneStep) {
+    task->setPrimitive(&ATask::daysFromStart, -0.0f);
+    task->setPrimitive(&ATask::elapsedTime, 2.0f);
+    int notified = 0;
+    const ObservationToken token = store.observe(Entity::ATask, "endDisplayDays",
+                                                 [&](Record&, std::string_view) { ++notified; });
+    task->set(&ATask::daysFromStart, 3.0f);
+    task->set(&ATask::endDisplayDays, 1.5f);
+    task->set(&ATask::daysFromStart, 4.0f);
+    task->set(&ATask::elapsedTime, 0.0f);
+    EXPECT_EQ(undo.recordedStepCount(), 1u);
+    store.flushPendingChanges();
+
+    undo.undo();
+    EXPECT_TRUE(std::signbit(task->daysFromStart()));
+    EXPECT_EQ(task->daysFromStart(), 0.0f);
+    EXPECT_TRUE(task->endDisplayDays.absent());
+    EXPECT_TRUE(task->daysTillEnd.absent());
+    EXPECT_EQ(task->elapsedTime(), 2.0f);
+    EXPECT_EQ(notified, 2);
+    undo.redo();
+    EXPECT_EQ(task->daysFromStart(), 4.0f);
+    EXPECT_EQ(task->endDisplayDays(), 1.5f);
+    EXPECT_TRUE(task->daysTillEnd.absent());
+    EXPECT_EQ(task->elapsedTime(), 0.0f);
+    EXPECT_EQ(notified, 3);
+    store.stopObserving(token);
+}
+
+TEST_F(UndoHistory, APlacementBackWhereItStartedLeavesNoStep) {
+    task->set(&ATask::daysFromStart, 3.0f);
+    task->set(&ATask::daysFromStart, 0.0f);
+    task->setPrimitive(&ATask::daysFromStart, std::nullopt);
+    store.flushPendingChanges();
+    EXPECT_FALSE(undo.canUndo());
 }
 
 } // namespace
