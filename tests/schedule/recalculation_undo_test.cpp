@@ -119,5 +119,27 @@ TEST_F(RecalculationUndoTest, TwoRewritesAndARemovedAssignmentInOneGroupUndoExac
     EXPECT_EQ(storeImage(fx.store), after);
 }
 
+// A day record deleted outside the engine between two rewrites of its assignment: the second
+// rewrite replaces it, and the group must still undo and redo to the exact records.
+TEST_F(RecalculationUndoTest, AUsageDayDeletedBetweenTwoRewritesUndoesExactly) {
+    const std::string before = storeImage(fx.store);
+    {
+        UndoCommandGroup command(fx.store.undoManager());
+        holiday(fx.calendars.getBaseCalandar(), 1);
+        fx.engine.invalidateProject(fx.store);
+        fx.engine.recalcProject(fx.store);
+        fx.store.deleteRecord(both->resourceUsage().front());
+        holiday(fx.calendars.getBaseCalandar(), 2);
+        fx.engine.invalidateProject(fx.store);
+        fx.engine.recalcProject(fx.store);
+    }
+    fx.store.flushPendingChanges();
+    const std::string after = storeImage(fx.store);
+    fx.store.undoManager().undo();
+    EXPECT_EQ(storeImage(fx.store), before);
+    fx.store.undoManager().redo();
+    EXPECT_EQ(storeImage(fx.store), after);
+}
+
 } // namespace
 } // namespace mapolt::testing
