@@ -215,9 +215,15 @@ void JSONImport::keepRelations(const JsonValue& json, Record* r) {
         if (!text)
             return;
         const auto serial = serialOf(*text, kNoSerial);
-        pending_.push_back(PendingRelation{r, static_cast<std::uint16_t>(index), element,
-                                           serial ? static_cast<std::uint32_t>(*serial) : kNoSerial,
-                                           serial ? std::string_view() : keepText(*text)});
+        std::uint32_t target = 0;
+        if (serial) {
+            target = static_cast<std::uint32_t>(*serial);
+        } else {
+            target = static_cast<std::uint32_t>(pendingTexts_.size());
+            pendingTexts_.push_back(keepText(*text));
+        }
+        pending_.push_back(
+            PendingRelation{r, target, static_cast<std::uint16_t>(index), element, !serial});
     };
     const std::vector<RelationshipDesc>& rels = r->schema().relationships;
     std::size_t hint = 0;
@@ -240,6 +246,7 @@ void JSONImport::forget() {
     otherIds_ = {};
     created_ = {};
     pending_ = {};
+    pendingTexts_ = {};
     serialKeys_ = {};
     otherKeys_ = {};
     entitySeen_ = {};
@@ -265,7 +272,8 @@ void JSONImport::createRelationsForJSON() {
     for (const PendingRelation& p : pending_) {
         if (p.from->isDeleted())
             continue;
-        Record* target = getObjectForId(p.serial, p.id);
+        Record* target = p.byText ? getObjectForId(kNoSerial, pendingTexts_[p.target])
+                                  : getObjectForId(p.target, {});
         if (target == nullptr || target->isDeleted())
             continue;
         if (p.element)

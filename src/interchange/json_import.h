@@ -47,15 +47,17 @@ class JSONImport : private JsonRecordHandler {
     const std::optional<std::string>& problem() const { return problem_; }
 
   private:
-    // A relationship of a record read, set once every record exists. The target's UUID is
-    // its serial when it has the form of one, else text kept by the import.
+    // A relationship of a record read, set once every record exists: sixteen bytes, as a
+    // large plan holds several for each record. The target's UUID is its serial when it has
+    // the form of one, else an index into `pendingTexts_`.
     struct PendingRelation {
         Record* from;
+        std::uint32_t target;
         std::uint16_t relationship;
         bool element;
-        std::uint32_t serial;
-        std::string_view id;
+        bool byText;
     };
+    static_assert(sizeof(PendingRelation) == 16);
 
     // JsonRecordHandler: records of a plan file as they are read.
     void member(std::string_view key) override;
@@ -87,6 +89,7 @@ class JSONImport : private JsonRecordHandler {
     // two copies of these lists at once.
     std::deque<Record*> created_;
     std::deque<PendingRelation> pending_;
+    std::deque<std::string_view> pendingTexts_;
     std::unique_ptr<std::pmr::monotonic_buffer_resource> texts_;
     // While a plan file streams in: the entity of the member being read, the entities seen,
     // and the records of the member by their keys.
