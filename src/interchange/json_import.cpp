@@ -269,7 +269,9 @@ Record* JSONImport::getObjectForId(std::uint32_t serial, std::string_view text) 
 // A reference to a UUID the file does not define, or to a record of the wrong entity, is
 // skipped; so is a record that a later one of the same key replaced.
 void JSONImport::createRelationsForJSON() {
-    for (const PendingRelation& p : pending_) {
+    // Each one is let go once made, so the list shrinks as the links grow.
+    for (; !pending_.empty(); pending_.pop_front()) {
+        const PendingRelation& p = pending_.front();
         if (p.from->isDeleted())
             continue;
         Record* target = p.byText ? getObjectForId(kNoSerial, pendingTexts_[p.target])
@@ -341,28 +343,30 @@ bool JSONImport::createModelFromJSONText(std::string&& text, Store& context) {
     problem_.reset();
     context_ = &context;
     texts_ = std::make_unique<std::pmr::monotonic_buffer_resource>();
-    JsonParseResult parsed = parseJsonRecords(std::move(text), *this);
-    if (!parsed) {
-        logDiagnostic(parsed.error->message() + " (at byte " +
-                      std::to_string(parsed.error->offset()) + ")");
-        const std::string_view read = parsed.document.text();
-        errorLine_ = 1 + static_cast<std::size_t>(
-                             std::count(read.begin(),
-                                        read.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                           parsed.error->offset(), read.size())),
-                                        '\n'));
-        error_ = std::move(parsed.error);
-        // What was made before the fault is taken back: a text that does not parse adds
-        // nothing, and its numbers are not what failed.
-        for (Record* r : created_)
-            context.deleteRecord(r);
-        problem_.reset();
+    auto parsed = std::make_unique<JsonParseResult>(parseJsonRecords(std::move(text), *this));
+    if (*parsed) {
+        // The text is done with before the links are made, which need room of their own.
+        parsed.reset();
+        createRelationsForJSON();
         forget();
-        return false;
+        return !problem_;
     }
-    createRelationsForJSON();
+    logDiagnostic(parsed->error->message() + " (at byte " +
+                  std::to_string(parsed->error->offset()) + ")");
+    const std::string_view read = parsed->document.text();
+    errorLine_ = 1 + static_cast<std::size_t>(
+                         std::count(read.begin(),
+                                    read.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                       parsed->error->offset(), read.size())),
+                                    '\n'));
+    error_ = std::move(parsed->error);
+    // What was made before the fault is taken back: a text that does not parse adds
+    // nothing, and its numbers are not what failed.
+    for (Record* r : created_)
+        context.deleteRecord(r);
+    problem_.reset();
     forget();
-    return !problem_;
+    return false;
 }
 
 bool JSONImport::setStyleFromJSON(std::string_view text, Project& project) {
