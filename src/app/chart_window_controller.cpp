@@ -116,6 +116,9 @@ ChartWindowController::ChartWindowController(AppContol& app, std::unique_ptr<Doc
     pages_->addWidget(split_);
     pages_->addWidget(preview_);
     setCentralWidget(pages_);
+    // Typing goes straight into the first row's name, as in a new sheet of a spreadsheet.
+    table_->setCurrentIndex(outline_->index(0, outline_->nameSection()));
+    table_->setFocus();
 
     nameField_ = new QLineEdit;
     nameField_->setPlaceholderText(tr("Project Name"));

@@ -26,6 +26,14 @@ namespace {
 constexpr int kHeaderHeight = 30;
 constexpr int kIndentation = 14;
 
+QStaticText preparedText(const QString& text, const QFont& font) {
+    QStaticText layout(text);
+    layout.setTextFormat(Qt::PlainText);
+    layout.setPerformanceHint(QStaticText::AggressiveCaching);
+    layout.prepare(QTransform(), font);
+    return layout;
+}
+
 } // namespace
 
 QSize OutlineDelegate::sizeHint(const QStyleOptionViewItem& option,
@@ -36,19 +44,19 @@ QSize OutlineDelegate::sizeHint(const QStyleOptionViewItem& option,
 }
 
 const QStaticText& OutlineDelegate::laidOut(const QString& text, const QFont& font) const {
-    // Keyed by font and text; a bounded cache, emptied when full.
-    constexpr qsizetype kCacheLimit = 8192;
-    const QString key = font.key() + QChar(0) + text;
-    auto found = laidOut_.find(key);
-    if (found != laidOut_.end())
-        return *found;
-    if (laidOut_.size() >= kCacheLimit)
-        laidOut_.clear();
-    QStaticText layout(text);
-    layout.setTextFormat(Qt::PlainText);
-    layout.setPerformanceHint(QStaticText::AggressiveCaching);
-    layout.prepare(QTransform(), font);
-    return *laidOut_.insert(key, layout);
+    return laidOut_.get(text, font, preparedText);
+}
+
+// The text as it fits the cell, elided when too wide. The kept layout's width decides, so a
+// text seen before is not shaped again; an elided form is kept under its text and width.
+const QStaticText& OutlineDelegate::laidOutToFit(const QString& text, const QFont& font,
+                                                 int width) const {
+    if (laidOut(text, font).size().width() <= width)
+        return laidOut(text, font);
+    const QString key = QString::number(width) + QChar(0) + text;
+    return laidOut_.get(key, font, [&](const QString&, const QFont& f) {
+        return preparedText(QFontMetrics(f).elidedText(text, Qt::ElideRight, width), f);
+    });
 }
 
 void OutlineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -69,10 +77,7 @@ void OutlineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QFont font = qvariant_cast<QFont>(index.data(Qt::FontRole));
     const QFontMetrics metrics(font);
     const QRect area = option.rect.adjusted(3, 0, -3, 0);
-    const QString shown = metrics.horizontalAdvance(text) > area.width()
-                              ? metrics.elidedText(text, Qt::ElideRight, area.width())
-                              : text;
-    const QStaticText& layout = laidOut(shown, font);
+    const QStaticText& layout = laidOutToFit(text, font, area.width());
     const Qt::Alignment align =
         Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
     const qreal width = layout.size().width();

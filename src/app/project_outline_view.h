@@ -1,6 +1,8 @@
 #pragma once
 
+#include "chart/font_keyed_cache.h"
 #include <QHash>
+
 #include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -77,9 +79,10 @@ class OutlineDelegate final : public QStyledItemDelegate {
 
   private:
     const QStaticText& laidOut(const QString& text, const QFont& font) const;
+    const QStaticText& laidOutToFit(const QString& text, const QFont& font, int width) const;
 
     ProjectOutlineView& view_;
-    mutable QHash<QString, QStaticText> laidOut_;
+    mutable FontKeyedCache<QStaticText> laidOut_;
 };
 
 } // namespace mapolt

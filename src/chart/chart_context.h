@@ -3,6 +3,7 @@
 #include "chart/chart_geometry.h"
 #include "chart/chart_rows.h"
 #include "chart/chart_style.h"
+#include "chart/text_width_cache.h"
 #include "model/date.h"
 
 #include <cstdint>
@@ -44,6 +45,11 @@ class ChartContext {
     float labelWidth(const ATask& task, Label label) const;
     void noteLabelWidth(const ATask& task, Label label, float width) const;
 
+    // A label's width in its font, measured once while this context lives.
+    float textWidth(const QString& text, const QFont& font) const {
+        return textWidths_.width(text, font);
+    }
+
     // The moment the today line marks; the clock unless set.
     Date today() const { return today_ ? *today_ : civil::now(); }
     void setToday(Date moment) { today_ = moment; }
@@ -60,6 +66,7 @@ class ChartContext {
         std::optional<float> left, right, milestone;
     };
     mutable std::unordered_map<const ATask*, LabelWidths> labelWidths_;
+    mutable TextWidthCache textWidths_;
 };
 
 } // namespace mapolt

@@ -75,7 +75,8 @@ void MilestoneCell::drawTaskCell(QPainter& painter, MileStone& milestone, bool m
     painter.setFont(font);
     painter.setPen(element != nullptr && element->colourAsElem() ? own : QColor(0, 0, 0));
     painter.drawText(baseline, text);
-    context_->noteLabelWidth(*latest, ChartContext::Label::Milestone, textWidth(text, font));
+    context_->noteLabelWidth(*latest, ChartContext::Label::Milestone,
+                             context_->textWidth(text, font));
 }
 
 } // namespace mapolt

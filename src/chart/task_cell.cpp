@@ -271,7 +271,7 @@ void TaskCell::drawProgress(QPainter& painter, bool summary) {
 }
 
 float TaskCell::resourceRunsWidth(const QFont& font) const {
-    return textWidth(resName_, font);
+    return context_->textWidth(resName_, font);
 }
 
 float TaskCell::drawResourceRuns(QPainter& painter, QPointF baseline, const QFont& font,
@@ -284,7 +284,7 @@ float TaskCell::drawResourceRuns(QPainter& painter, QPointF baseline, const QFon
         painter.setFont(font);
         painter.setPen(run.colour);
         painter.drawText(at, run.text);
-        x += textWidth(run.text, font);
+        x += context_->textWidth(run.text, font);
     }
     return x - static_cast<float>(baseline.x());
 }
@@ -314,7 +314,7 @@ void TaskCell::drawRightLabel(QPainter& painter, ATask& task) {
     if (!text.isEmpty() && name) {
         const QString shown = res ? text + QStringLiteral(" / ") : text;
         drawText(painter, QPointF(x, baseline), shown, *name, shadow);
-        width += textWidth(shown, name->font);
+        width += context_->textWidth(shown, name->font);
     }
     if (res)
         width += drawResourceRuns(painter, QPointF(x + width, baseline), res->font, shadow);
@@ -338,7 +338,7 @@ void TaskCell::drawLeftLabel(QPainter& painter, ATask& task) {
     const QString text = qText(task.name());
     if (!text.isEmpty() && name) {
         const QString shown = res ? text + QStringLiteral(" / ") : text;
-        const float nw = textWidth(shown, name->font);
+        const float nw = context_->textWidth(shown, name->font);
         drawText(painter, QPointF(right - 5.0f - nw - rw, baseline), shown, *name, shadow);
         context_->noteLabelWidth(task, ChartContext::Label::Left, rw + nw + 5.0f);
     } else {
@@ -358,9 +358,9 @@ void TaskCell::drawCentreLabel(QPainter& painter, const ATask& task) {
     float nw = 0.0f;
     if (!text.isEmpty() && name) {
         shown = res && !drawAsPoint_ ? text + QStringLiteral(" / ") : text;
-        nw = textWidth(shown, name->font);
+        nw = context_->textWidth(shown, name->font);
     }
-    const float rw = res ? textWidth(resName_, res->font) : 0.0f;
+    const float rw = res ? context_->textWidth(resName_, res->font) : 0.0f;
     if (nw == 0.0f && rw == 0.0f)
         return;
     const float x = static_cast<float>(taskRect_.x() + taskRect_.width() / 2.0) - (rw + nw) / 2.0f;
@@ -405,11 +405,14 @@ float TaskCell::calcLeftMargin(const ATask& task) {
     const bool nameLeft = ChartStyle::positionOf(s.taskLabels()) == kLeftPosition;
     float width = 0.0f;
     if (resLeft)
-        width += textWidth(resName_, getAttribute(s.resourceLabels(), kLeftPosition, true)->font);
+        width += context_->textWidth(resName_,
+                                     getAttribute(s.resourceLabels(), kLeftPosition, true)->font);
     if (nameLeft) {
         const QString text = qText(task.name());
         const QString shown = resLeft ? text + QStringLiteral(" / ") : text;
-        width += textWidth(shown, getAttribute(s.taskLabels(), kLeftPosition, true)->font) + 5.0f;
+        width +=
+            context_->textWidth(shown, getAttribute(s.taskLabels(), kLeftPosition, true)->font) +
+            5.0f;
     }
     width += s.marginLeft();
     context_->noteLabelWidth(task, ChartContext::Label::Left, width);

@@ -169,7 +169,7 @@ void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
         ++revisions_[static_cast<std::size_t>(Entity::ATask)];
     else
         touch(r.entity());
-    undo_.record(AttributeChange{&r, attr, std::move(before)});
+    undo_.record(AttributeChange{&r, attr, PackedValue(before)});
     notify(r, attr);
 }
 
@@ -255,7 +255,7 @@ void Store::removeFromMany(Record& a, std::size_t rel, Record* m) {
 void Store::replay(const UndoStep& step, bool forward, const Value* after) {
     if (const auto* c = std::get_if<AttributeChange>(&step)) {
         c->record->schema().attributes[c->attribute].write(
-            *c->record, forward && after != nullptr ? *after : c->before);
+            *c->record, forward && after != nullptr ? *after : c->before.value());
         touch(c->record->entity());
         notify(*c->record, c->attribute);
     } else if (const auto* c = std::get_if<ToOneChange>(&step)) {

@@ -46,7 +46,7 @@ void UndoManager::dropUnchanged(Group& group) const {
     std::erase_if(group.steps, [](const UndoStep& step) {
         const auto* c = std::get_if<AttributeChange>(&step);
         return c != nullptr &&
-               c->record->schema().attributes[c->attribute].read(*c->record) == c->before;
+               c->before == c->record->schema().attributes[c->attribute].read(*c->record);
     });
 }
 
@@ -63,7 +63,7 @@ void UndoManager::closeGroup() {
     if (!open_.steps.empty()) {
         ++openNumber_;
         dropUnchanged(open_);
-        // The history keeps what the group holds, not the room it grew into.
+        // The history keeps what the group holds, not the blocks it emptied.
         open_.steps.shrink_to_fit();
         if (!open_.steps.empty()) {
             undoStack_.push_back(std::move(open_));

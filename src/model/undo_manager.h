@@ -1,9 +1,11 @@
 #pragma once
 
+#include "model/packed_value.h"
 #include "model/value.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <variant>
@@ -21,7 +23,7 @@ class Store;
 struct AttributeChange {
     Record* record;
     std::size_t attribute;
-    Value before;
+    PackedValue before;
 };
 struct ToOneChange {
     Record* record;
@@ -90,7 +92,9 @@ class UndoManager {
 
   private:
     struct Group {
-        std::vector<UndoStep> steps;
+        // In blocks, not one array: a group of a million steps never holds a doubled array
+        // and its copy at once, and closing it copies nothing.
+        std::deque<UndoStep> steps;
         // The values after the group of its attribute changes, in order, read when undone.
         std::vector<Value> after;
     };

@@ -64,9 +64,17 @@ bool DependencyLinks::hasAsParent(const ATask* a, const ATask* to) {
 bool DependencyLinks::cyclicCheck(ATask* predecessor, ATask* connectingTask) {
     if (hasAsParent(predecessor, connectingTask))
         return true;
+    // The summaries above the successor are tried up to the first one that also holds the
+    // predecessor. Trying that one too would refuse every link between two groups of one
+    // phase as soon as the predecessor sits a level deeper, since the phase holds the
+    // predecessor through its subtask edges.
+    std::unordered_set<const ATask*> holdingPredecessor;
+    for (const ATask* a = predecessor->superTask(); a != nullptr; a = a->superTask())
+        if (!holdingPredecessor.insert(a).second)
+            break;
     bool r = cyclicCheckTarjan(predecessor, connectingTask);
     for (ATask* a = connectingTask->superTask();
-         a != nullptr && a != predecessor->superTask() && !r; a = a->superTask())
+         a != nullptr && !holdingPredecessor.contains(a) && !r; a = a->superTask())
         r = cyclicCheckTarjan(predecessor, a);
     return r || closesPlacementLoop(predecessor, connectingTask);
 }

@@ -8,13 +8,15 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_map>
+#include <limits>
 #include <utility>
 #include <vector>
 
 namespace mapolt {
 
 namespace {
+
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
 float endOf(const ATask* t) {
     return t->daysFromStart() + t->elapsedTime();
@@ -25,34 +27,40 @@ float endOf(const ATask* t) {
 class PlacementGraph {
   public:
     explicit PlacementGraph(const std::vector<ATask*>& tasks) : n_(tasks.size()) {
-        std::unordered_map<const ATask*, std::uint32_t> index;
-        index.reserve(n_);
+        // Positions by serial: records are numbered densely, and this is far smaller and
+        // quicker than a hash.
+        std::uint64_t top = 0;
+        for (const ATask* t : tasks)
+            top = std::max(top, t->serial());
+        std::vector<std::uint32_t> index(top + 1, kNone);
         for (std::size_t i = 0; i < n_; ++i)
-            index.emplace(tasks[i], static_cast<std::uint32_t>(i));
+            index[tasks[i]->serial()] = static_cast<std::uint32_t>(i);
+        const auto indexOf = [&index](const ATask* t) {
+            return t == nullptr || t->serial() >= index.size() ? kNone : index[t->serial()];
+        };
         const auto finish = [&](std::size_t i) {
             return static_cast<std::uint32_t>(tasks[i]->subTasks.empty() ? i : n_ + i);
         };
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;
-        edges.reserve(3 * n_);
-        for (std::size_t i = 0; i < n_; ++i) {
-            const ATask* t = tasks[i];
-            if (const auto p = index.find(t->superTask()); p != index.end()) {
-                edges.emplace_back(p->second, static_cast<std::uint32_t>(i));
-                edges.emplace_back(finish(i), static_cast<std::uint32_t>(n_ + p->second));
+        // Counted first, then filled in place: no list of edges beside the graph.
+        const auto forEachEdge = [&](const auto& edge) {
+            for (std::size_t i = 0; i < n_; ++i) {
+                const ATask* t = tasks[i];
+                if (const std::uint32_t p = indexOf(t->superTask()); p != kNone) {
+                    edge(p, static_cast<std::uint32_t>(i));
+                    edge(finish(i), static_cast<std::uint32_t>(n_ + p));
+                }
+                for (const DepLink* l : t->dependTasks)
+                    if (const std::uint32_t s = indexOf(l->dependeeTask()); s != kNone)
+                        edge(finish(i), s);
             }
-            for (const DepLink* l : t->dependTasks())
-                if (const auto s = index.find(l->dependeeTask()); s != index.end())
-                    edges.emplace_back(finish(i), s->second);
-        }
+        };
         first_.assign(2 * n_ + 1, 0);
-        for (const auto& e : edges)
-            ++first_[e.first + 1];
+        forEachEdge([this](std::uint32_t from, std::uint32_t) { ++first_[from + 1]; });
         for (std::size_t v = 0; v < 2 * n_; ++v)
             first_[v + 1] += first_[v];
-        targets_.resize(edges.size());
+        targets_.resize(first_.back());
         std::vector<std::uint32_t> fill(first_.begin(), first_.end() - 1);
-        for (const auto& e : edges)
-            targets_[fill[e.first]++] = e.second;
+        forEachEdge([&](std::uint32_t from, std::uint32_t to) { targets_[fill[from]++] = to; });
         for (std::size_t i = 0; i < n_; ++i)
             if (!tasks[i]->subTasks.empty())
                 used_.push_back(static_cast<std::uint32_t>(n_ + i));

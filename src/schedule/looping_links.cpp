@@ -69,6 +69,7 @@ class LoopCheck {
         }
         kept_.resize(n_);
         marks_.assign(3 * n_, 0);
+        ancestorMarks_.assign(n_, 0);
     }
 
     std::vector<RemovedLink> run(Store& store) {
@@ -111,7 +112,7 @@ class LoopCheck {
     // summaries above its successor. The second follows placement: a placed task rolls its
     // summaries up (U) and carries its subtree (D), and every task so moved places its
     // successors (P).
-    std::vector<bool> suspects() const {
+    std::vector<bool> suspects() {
         Graph order(n_);
         Graph placement(3 * n_);
         const auto P = [](Node t) { return t; };
@@ -130,7 +131,7 @@ class LoopCheck {
         }
         for (const Link& l : links_) {
             order.edge(l.from, l.to);
-            for (const Node a : summariesAbove(l.to, parent_[l.from]))
+            for (const Node a : summariesBelowCommonAncestor(l.to, l.from))
                 order.edge(l.from, a);
             for (const Node state : {P(l.from), U(l.from), D(l.from)})
                 placement.edge(state, P(l.to));
@@ -152,6 +153,21 @@ class LoopCheck {
         return chain;
     }
 
+    // The summaries above `to`, innermost first, up to but not including the first one that
+    // also holds `from`.
+    std::vector<Node> summariesBelowCommonAncestor(Node to, Node from) {
+        ++ancestorSearch_;
+        std::size_t steps = 0;
+        for (Node a = parent_[from]; a != kNone && steps < n_; a = parent_[a], ++steps)
+            ancestorMarks_[a] = ancestorSearch_;
+        std::vector<Node> chain;
+        for (Node a = parent_[to];
+             a != kNone && ancestorMarks_[a] != ancestorSearch_ && chain.size() < n_;
+             a = parent_[a])
+            chain.push_back(a);
+        return chain;
+    }
+
     bool isAncestor(Node a, Node of) const {
         for (const Node p : summariesAbove(of, kNone))
             if (p == a)
@@ -160,13 +176,13 @@ class LoopCheck {
     }
 
     // The link check of the link service, on the links kept so far: the successor or a
-    // summary above it (up to the predecessor's own summary) leads back to the predecessor
-    // through subtasks and links, or placing the successor reaches the predecessor.
+    // summary above it (up to the first that also holds the predecessor) leads back to the
+    // predecessor through subtasks and links, or placing the successor reaches the predecessor.
     bool closesLoop(Node from, Node to) {
         if (from == to || isAncestor(from, to))
             return true;
         std::vector<Node> starts{to};
-        for (const Node a : summariesAbove(to, parent_[from]))
+        for (const Node a : summariesBelowCommonAncestor(to, from))
             starts.push_back(a);
         return leadsTo(starts, from) || placementReaches(to, from);
     }
@@ -234,6 +250,8 @@ class LoopCheck {
     std::vector<std::vector<Node>> kept_;
     std::vector<std::uint32_t> marks_;
     std::uint32_t search_ = 0;
+    std::vector<std::uint32_t> ancestorMarks_;
+    std::uint32_t ancestorSearch_ = 0;
 };
 
 } // namespace

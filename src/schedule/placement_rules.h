@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 namespace mapolt {
@@ -28,7 +29,10 @@ float movedStart(const ATask* subtask, float m, float s);
 
 // Moves the subtree of a summary to its start, as its placement by a link does: the anchor
 // lands on its start, the other subtasks keep their distances, locked ones stay, and nested
-// summaries take their own subtrees along.
-void moveSubtree(ATask* summary);
+// summaries take their own subtrees along. `setsOff` is told of every subtask without
+// predecessors of each summary the move reaches, the ones whose own successors follow. The
+// anchors of the whole subtree are found in one pass from the leaves up, so a deep outline
+// costs its size, not its size times its depth.
+void moveSubtree(ATask* summary, const std::function<void(ATask*)>& setsOff = {});
 
 } // namespace mapolt

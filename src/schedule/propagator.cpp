@@ -4,6 +4,7 @@
 #include "model/entities.h"
 #include "model/store.h"
 #include "schedule/dependency_order_placement.h"
+#include "schedule/edit_placement.h"
 #include "schedule/placement_rules.h"
 #include "schedule/task_length_calc.h"
 
@@ -35,7 +36,9 @@ void Propagator::recalcFromInvalids() {
     while (!invalidTasks_.empty()) {
         const InvalidTask& front = invalidTasks_.front();
         auto* t = static_cast<ATask*>(context_.liveRecord(Entity::ATask, front.taskSerial));
-        if (t != nullptr) {
+        if (t != nullptr && editReach(t, kExactWalkReach) > kExactWalkReach) {
+            placeEditInDependencyOrder(durations_, t);
+        } else if (t != nullptr) {
             push(Step::MoveSupertask, t);
             push(Step::DepsForSub, t);
             push(Step::MoveSubtasks, t);

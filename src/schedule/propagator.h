@@ -27,6 +27,10 @@ class TaskLengthCalc;
 // to the project's size, a revisit is also skipped when the task's end is the same as at its
 // last completed visit; from there the result may differ from the full walk's, but the walk
 // ends in time on any project.
+//
+// An edit that can reach more than a couple of thousand tasks is not walked at all: its tasks
+// are placed once each in dependency order (see edit_placement.h), which gives the walk's
+// result wherever no summary is involved and stays linear on any project.
 class Propagator {
   public:
     Propagator(Store& context, TaskLengthCalc& durations);
@@ -71,6 +75,8 @@ class Propagator {
     };
     static constexpr std::size_t kFramesPerRecord = 4;
     static constexpr std::size_t kFramesBase = 4096;
+    // An edit that reaches more tasks than this is placed in dependency order instead.
+    static constexpr std::size_t kExactWalkReach = 2'000;
 
     void run();
     void endWalk();

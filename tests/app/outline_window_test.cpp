@@ -22,6 +22,22 @@ TEST_F(OutlineWindow, TypingIntoTheFirstEmptyRowMakesOneTask) {
     EXPECT_EQ(w.bridge().undoTitle(), "Undo Typing");
 }
 
+// A new window takes typing at once, into the first row's name, with no click first.
+TEST_F(OutlineWindow, ANewWindowTakesTypingIntoTheFirstRow) {
+    ChartWindowController& w = newWindow();
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_EQ(focused, &w.outlineView());
+    ASSERT_EQ(w.outlineView().currentIndex().row(), 0);
+    ASSERT_EQ(w.outlineView().currentIndex().column(), w.outline().nameSection());
+    QTest::keyClicks(focused, "S");
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, focused) << "no editor opened";
+    QTest::keyClicks(editor, "urvey");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(outlineNames(w), std::vector<std::string>{"Survey"});
+}
+
 TEST_F(OutlineWindow, TypingIntoTheThirdEmptyRowMakesTwoBlankRowsFirst) {
     ChartWindowController& w = newWindow();
     addTasks(w, 5);

@@ -49,6 +49,27 @@ TEST_F(Panels, WelcomeWindowMakesANewDocumentInTheChosenStyle) {
     EXPECT_FALSE(autumn.bridge().isModified());
 }
 
+// The keyboard alone: the arrows choose the style and Return creates the document, not the
+// first button in the row.
+TEST_F(Panels, WelcomeWindowAnswersArrowsAndReturn) {
+    ChartWindowController& clean = newWindow();
+    WelcomeWindow welcome(*app);
+    welcome.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&welcome));
+    QWidget* focused = welcome.focusWidget();
+    ASSERT_NE(focused, nullptr);
+    QTest::keyClick(focused, Qt::Key_Right);
+    QTest::keyClick(focused, Qt::Key_Right);
+    QTest::keyClick(focused, Qt::Key_Right);
+    EXPECT_EQ(welcome.chosenStyle(), 2);
+    QTest::keyClick(focused, Qt::Key_Left);
+    EXPECT_EQ(welcome.chosenStyle(), 1);
+    QTest::keyClick(focused, Qt::Key_Return);
+    EXPECT_FALSE(welcome.isVisible());
+    ASSERT_EQ(app->windows().size(), 2u);
+    EXPECT_NE(background(*app->windows().back()), background(clean));
+}
+
 TEST_F(Panels, ARecentFileThatIsGoneIsDroppedWithAMessage) {
     ChartWindowController& w = newWindow();
     const QString file = QString::fromStdString(path("gone.mapolt"));

@@ -220,7 +220,7 @@ TEST_F(HostileOpenTest, PlanOfAbsurdWorkOnWorkingCalendarsSchedulesWithoutWalkin
 }
 
 TEST_F(HostileOpenTest, DeepOutlineOpensSchedulesAndSavesWithoutRecursion) {
-    constexpr int kLevels = 400;
+    constexpr int kLevels = 10'000;
     std::string tasks;
     for (int i = 0; i < kLevels; ++i) {
         tasks += std::string(i == 0 ? "" : ",") + "{\"UUID\":\"" + std::to_string(i) +

@@ -125,6 +125,24 @@ TEST_F(DependencyLinksTest, PhasesSiblingsAndDetoursStayLinkable) {
     EXPECT_FLOAT_EQ(b2->daysFromStart(), 3.0f);
 }
 
+// Two groups inside one phase, the predecessor's a level deeper: the phase holds both ends,
+// so it is not tried as a successor, while loops between the groups are still refused.
+TEST_F(DependencyLinksTest, GroupsOfOnePhaseLinkAtAnyDepth) {
+    ATask* walls = task(2, 0);
+    ATask* slab = task(1, 0);
+    ATask* trusses = task(1, 0);
+    ATask* wallGroup = fx.summaryOf({walls, slab});
+    ATask* roofGroup = fx.summaryOf({trusses});
+    ATask* deeper = fx.summaryOf({wallGroup});
+    fx.summaryOf({deeper, roofGroup});
+    EXPECT_EQ(links.makeDepenantFrom(walls, trusses), DependencyLinks::kLinked);
+    EXPECT_FLOAT_EQ(trusses->daysFromStart(), 2.0f);
+    EXPECT_EQ(links.makeDepenantFrom(slab, trusses), DependencyLinks::kLinked);
+    EXPECT_EQ(links.makeDepenantFrom(trusses, walls), DependencyLinks::kCyclic);
+    // The walls' group leads to the trusses, so nothing in it may follow them.
+    EXPECT_EQ(links.makeDepenantFrom(trusses, slab), DependencyLinks::kCyclic);
+}
+
 TEST_F(DependencyLinksTest, NewLinkToAnEarlierEndingPredecessorGetsTheGapAsLag) {
     ATask* p = task(10, 0);
     ATask* a = task(7, 0);

@@ -118,6 +118,25 @@ TEST_F(LoopingLinksTest, PlansWithoutALoopKeepEveryLink) {
     EXPECT_EQ(fx.store.count(Entity::DepLink), 5u);
 }
 
+// Links between two groups of one phase, the predecessor nested deeper than the successor,
+// are kept; the one that closes a loop between the groups goes.
+TEST_F(LoopingLinksTest, LinksBetweenGroupsOfOnePhaseStayUnlessTheyLoop) {
+    ATask* walls = task("Walls");
+    ATask* slab = task("Slab");
+    ATask* trusses = task("Trusses");
+    ATask* covering = task("Covering");
+    ATask* floors = fx.summaryOf({fx.summaryOf({walls, slab}, "Floors")}, "Structure");
+    fx.summaryOf({floors, fx.summaryOf({trusses, covering}, "Roof")}, "Shell");
+    link(walls, trusses);
+    link(slab, covering);
+    link(trusses, covering);
+    EXPECT_TRUE(removed().empty());
+    link(covering, walls);
+    EXPECT_THAT(removed(),
+                ElementsAre("Removed the link from \"Covering\" to \"Walls\": it closed a loop"));
+    EXPECT_THAT(successorsOf(walls), ElementsAre("Trusses"));
+}
+
 // A chain of 50,000 tasks closed by one link back to its head: only that link goes.
 TEST_F(LoopingLinksTest, LongChainClosedAtItsEndLosesOnlyTheClosingLink) {
     std::vector<ATask*> chain;

@@ -2,6 +2,7 @@
 #include "schedule/task_editing.h"
 
 #include "support/literal_propagation.h"
+#include "support/random_edits.h"
 #include "support/schedule_builder.h"
 
 #include "model/diagnostic_log.h"
@@ -23,104 +24,10 @@ float endOf(const ATask* t) {
     return t->daysFromStart() + t->elapsedTime();
 }
 
-// One copy of a random project, driven by one engine.
-struct Copy {
-    ScheduleFixture fx;
-    MemoryPreferences preferences;
-    std::unique_ptr<LiteralPropagation> literal;
-    std::unique_ptr<DependencyLinks> links;
-    std::vector<ATask*> tasks;
-
-    explicit Copy(std::optional<LiteralPropagation::WalkOrder> order) {
-        if (order)
-            literal = std::make_unique<LiteralPropagation>(fx.store, fx.engine, *order);
-        links = std::make_unique<DependencyLinks>(fx.store, preferences, engine());
-    }
-    ScheduleEngine& engine() {
-        return literal ? static_cast<ScheduleEngine&>(*literal) : fx.engine;
-    }
-};
-
-// Builds the same project into a copy for the same seed: up to 30 tasks, nested summaries,
-// plain and sticky links with lags, locked starts.
-void build(Copy& c, std::uint32_t seed) {
-    std::mt19937 rng(seed);
-    const auto pick = [&rng](int lo, int hi) {
-        return std::uniform_int_distribution<int>(lo, hi)(rng);
+EditedCopy::EngineMaker literalEngine(LiteralPropagation::WalkOrder order) {
+    return [order](ScheduleFixture& fx) {
+        return std::make_unique<LiteralPropagation>(fx.store, fx.engine, order);
     };
-    const int n = pick(3, 30);
-    for (int i = 0; i < n; ++i) {
-        ATask* t = c.fx.leaf(static_cast<float>(4 * pick(0, 12)), static_cast<float>(pick(0, 15)));
-        if (i > 0 && pick(0, 9) < 3)
-            t->set(&ATask::superTask, c.tasks[static_cast<std::size_t>(pick(0, i - 1))]);
-        if (pick(0, 9) == 0)
-            t->set(&ATask::lockedStart, true);
-        c.tasks.push_back(t);
-    }
-    for (ATask* t : c.tasks)
-        c.fx.engine.calcDaysForTask(t);
-    const int linkCount = pick(0, n + n / 2);
-    for (int k = 0; k < linkCount; ++k) {
-        ATask* a = c.tasks[static_cast<std::size_t>(pick(0, n - 1))];
-        ATask* b = c.tasks[static_cast<std::size_t>(pick(0, n - 1))];
-        const bool sticky = pick(0, 2) == 0;
-        const double lag = pick(0, 3);
-        if (a == b || c.links->cyclicCheck(a, b))
-            continue;
-        bool duplicate = false;
-        for (DepLink* l : a->dependTasks())
-            duplicate = duplicate || l->dependeeTask() == b;
-        if (duplicate)
-            continue;
-        auto* l = c.fx.store.insert<DepLink>();
-        l->set(&DepLink::sticky, sticky);
-        l->set(&DepLink::daysBetween, lag);
-        l->set(&DepLink::dependeeTask, b);
-        l->set(&DepLink::dependTask, a);
-    }
-    c.fx.store.flushPendingChanges();
-}
-
-struct Edit {
-    int kind;
-    int task;
-    int other;
-    float value;
-};
-
-void apply(Copy& c, const Edit& e) {
-    ATask* t = c.tasks[static_cast<std::size_t>(e.task)];
-    switch (e.kind) {
-    case 0:
-        changeWork(c.engine(), t, e.value * 4.0f);
-        break;
-    case 1:
-        changeStart(c.engine(), t, e.value);
-        break;
-    case 2:
-        changeEnd(c.engine(), t, t->daysFromStart() + e.value);
-        break;
-    case 3:
-        changeCompletion(c.engine(), t, e.value * 8.0f);
-        break;
-    default:
-        c.links->makeDepenantFrom(t, c.tasks[static_cast<std::size_t>(e.other)]);
-        break;
-    }
-}
-
-struct Row {
-    float start, elapsed, hours, perc;
-    bool operator==(const Row&) const = default;
-};
-
-std::vector<Row> readAll(Copy& c) {
-    std::vector<Row> rows;
-    for (ATask* t : c.tasks) {
-        c.fx.engine.calcDaysForTask(t);
-        rows.push_back(Row{t->daysFromStart(), t->elapsedTime(), t->hours(), t->percComp()});
-    }
-    return rows;
 }
 
 // The fast engine walks links and subtasks in store order and skips only visits that cannot
@@ -131,24 +38,23 @@ TEST(PropagationDifferentialTest, FastEngineMatchesTheReferenceAfterEveryEdit) {
     using Order = LiteralPropagation::WalkOrder;
     int orderIndependent = 0;
     for (std::uint32_t seed = 1; seed <= 1200; ++seed) {
-        Copy fast(std::nullopt), stored(Order::Stored), reversed(Order::Reversed);
-        build(fast, seed);
-        build(stored, seed);
-        build(reversed, seed);
+        EditedCopy fast;
+        EditedCopy stored(literalEngine(Order::Stored));
+        EditedCopy reversed(literalEngine(Order::Reversed));
+        buildRandomSchedule(fast, seed);
+        buildRandomSchedule(stored, seed);
+        buildRandomSchedule(reversed, seed);
         std::mt19937 rng(seed * 7919u);
         const int n = static_cast<int>(fast.tasks.size());
         bool agreed = true;
         for (int step = 0; step < 6; ++step) {
-            const Edit e{std::uniform_int_distribution<int>(0, 4)(rng),
-                         std::uniform_int_distribution<int>(0, n - 1)(rng),
-                         std::uniform_int_distribution<int>(0, n - 1)(rng),
-                         static_cast<float>(std::uniform_int_distribution<int>(0, 12)(rng))};
-            apply(fast, e);
-            apply(stored, e);
-            apply(reversed, e);
-            const auto expected = readAll(stored);
-            agreed = agreed && readAll(reversed) == expected;
-            ASSERT_EQ(readAll(fast), expected) << "seed " << seed << " edit " << step;
+            const RandomEdit e = randomEdit(rng, n);
+            applyEdit(fast, e);
+            applyEdit(stored, e);
+            applyEdit(reversed, e);
+            const auto expected = readDates(stored);
+            agreed = agreed && readDates(reversed) == expected;
+            ASSERT_EQ(readDates(fast), expected) << "seed " << seed << " edit " << step;
         }
         orderIndependent += agreed ? 1 : 0;
     }

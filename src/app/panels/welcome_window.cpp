@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,6 +16,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace mapolt {
 
 class WelcomeWindow::Strip final : public QWidget {
@@ -22,6 +25,8 @@ class WelcomeWindow::Strip final : public QWidget {
     explicit Strip(WelcomeWindow& window) : window_(window) {
         setFixedSize(static_cast<int>(PreviewView::kWidth), static_cast<int>(PreviewView::kHeight));
         setCursor(Qt::PointingHandCursor);
+        // The strip takes the keyboard at start: arrows choose a style, Return creates it.
+        setFocusPolicy(Qt::StrongFocus);
     }
 
   protected:
@@ -35,6 +40,14 @@ class WelcomeWindow::Strip final : public QWidget {
         const QPointF at(event->position().x(), PreviewView::kHeight - event->position().y());
         if (window_.preview_->mouseDown(at))
             update();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int step = event->key() == Qt::Key_Left ? -1 : event->key() == Qt::Key_Right ? 1 : 0;
+        if (step == 0) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        window_.chooseStyle(std::clamp(window_.chosenStyle() + step, 0, 2));
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override {
         mousePressEvent(event);
@@ -66,10 +79,13 @@ WelcomeWindow::WelcomeWindow(AppContol& app, QWidget* parent)
     connect(recent_, &QComboBox::activated, this, [this](int item) { openRecent(item); });
     row->addWidget(recent_);
     auto* other = new QPushButton(tr("Open Other…"));
+    // Only Create New answers Return, wherever the focus is.
+    other->setAutoDefault(false);
     connect(other, &QPushButton::clicked, this, &WelcomeWindow::openOther);
     row->addWidget(other);
     row->addStretch();
     auto* close = new QPushButton(tr("Close"));
+    close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, [this] {
         rememberStartupChoice();
         reject();
@@ -85,6 +101,7 @@ WelcomeWindow::WelcomeWindow(AppContol& app, QWidget* parent)
     const QVariant shown = app_.preferences().value(QStringLiteral("showStartup"));
     showAtStart_->setChecked(!shown.isValid() || shown.toBool());
     layout->addWidget(showAtStart_);
+    strip_->setFocus();
 }
 
 WelcomeWindow::~WelcomeWindow() = default;

@@ -1,0 +1,312 @@
+#include "schedule/edit_placement.h"
+
+#include "model/diagnostic_log.h"
+#include "model/entities.h"
+#include "schedule/placement_rules.h"
+#include "schedule/task_length_calc.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace mapolt {
+
+namespace {
+
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+float endOf(const ATask* t) {
+    return t->daysFromStart() + t->elapsedTime();
+}
+
+// The tasks an edit can reach. A task reached along a link, and the edited task itself,
+// carries its subtree; a summary reached only from below is rolled up, not moved.
+class Reach {
+  public:
+    Reach(ATask* edited, std::size_t limit) : limit_(limit) {
+        visit(edited, true);
+        for (ATask* p = edited->superTask(); p != nullptr; p = p->superTask())
+            visit(p, false);
+        while (!pending_.empty() && tasks_.size() <= limit_) {
+            const std::uint32_t i = pending_.back();
+            pending_.pop_back();
+            ATask* t = tasks_[i];
+            visit(t->superTask(), false);
+            for (const DepLink* l : t->dependTasks)
+                visit(l->dependeeTask(), true);
+            if (carries_[i])
+                for (ATask* u : t->subTasks)
+                    visit(u, true);
+        }
+    }
+
+    std::size_t size() const { return tasks_.size(); }
+    const std::vector<ATask*>& tasks() const { return tasks_; }
+    std::uint32_t indexOf(const ATask* t) const {
+        if (t == nullptr || t->serial() >= index_.size())
+            return kNone;
+        return index_[t->serial()];
+    }
+
+  private:
+    void visit(ATask* t, bool carries) {
+        if (t == nullptr)
+            return;
+        if (t->serial() >= index_.size())
+            index_.resize(std::max<std::size_t>(2 * index_.size(), t->serial() + 1), kNone);
+        std::uint32_t& i = index_[t->serial()];
+        if (i == kNone) {
+            i = static_cast<std::uint32_t>(tasks_.size());
+            tasks_.push_back(t);
+            carries_.push_back(carries);
+            pending_.push_back(i);
+        } else if (carries && !carries_[i]) {
+            carries_[i] = true;
+            pending_.push_back(i);
+        }
+    }
+
+    std::size_t limit_;
+    std::vector<ATask*> tasks_;
+    std::vector<bool> carries_;
+    std::vector<std::uint32_t> pending_;
+    // By serial: records are numbered densely, and a vector is far quicker than a hash.
+    std::vector<std::uint32_t> index_;
+};
+
+class EditPlacement {
+  public:
+    EditPlacement(TaskLengthCalc& durations, ATask* edited)
+        : durations_(durations), reach_(edited, std::numeric_limits<std::size_t>::max()),
+          n_(reach_.size()), tasks_(reach_.tasks()) {
+        fired_.assign(n_, false);
+        rollsUp_.assign(n_, false);
+        touched_.assign(n_, false);
+        start0_.resize(n_);
+        end0_.resize(n_);
+        for (std::size_t i = 0; i < n_; ++i) {
+            start0_[i] = tasks_[i]->daysFromStart();
+            end0_[i] = endOf(tasks_[i]);
+        }
+        // The edited task and the summaries above it place their successors in any case.
+        for (ATask* t = edited; t != nullptr; t = t->superTask()) {
+            fired_[reach_.indexOf(t)] = true;
+            rollsUp_[reach_.indexOf(t)] = t != edited;
+        }
+    }
+
+    void run() {
+        bool looped = false;
+        for (const std::uint32_t v : order(looped)) {
+            if (v < n_)
+                place(v);
+            else
+                rollUp(v - static_cast<std::uint32_t>(n_));
+        }
+        if (looped)
+            logDiagnostic("Scheduling: links and summaries form a loop; the tasks on it are "
+                          "placed in outline order");
+    }
+
+  private:
+    std::uint32_t finish(std::uint32_t i) const {
+        return static_cast<std::uint32_t>(tasks_[i]->subTasks.empty() ? i : n_ + i);
+    }
+
+    // Node i places task i, node n + i rolls summary i up; each waits for what it reads.
+    std::vector<std::uint32_t> order(bool& looped) const {
+        // Counted first, then filled in place: no list of edges beside the graph.
+        const auto forEachEdge = [this](const auto& edge) {
+            for (std::uint32_t i = 0; i < n_; ++i) {
+                const ATask* t = tasks_[i];
+                if (const std::uint32_t p = reach_.indexOf(t->superTask()); p != kNone) {
+                    edge(p, i);
+                    edge(finish(i), static_cast<std::uint32_t>(n_ + p));
+                }
+                for (const DepLink* l : t->dependTasks)
+                    if (const std::uint32_t s = reach_.indexOf(l->dependeeTask()); s != kNone)
+                        edge(finish(i), s);
+            }
+        };
+        std::vector<std::uint32_t> first(2 * n_ + 1, 0);
+        std::vector<std::uint32_t> waiting(2 * n_, 0);
+        forEachEdge([&](std::uint32_t from, std::uint32_t to) {
+            ++first[from + 1];
+            ++waiting[to];
+        });
+        for (std::size_t v = 0; v < 2 * n_; ++v)
+            first[v + 1] += first[v];
+        std::vector<std::uint32_t> targets(first.back());
+        std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
+        forEachEdge([&](std::uint32_t from, std::uint32_t to) { targets[fill[from]++] = to; });
+        std::vector<std::uint32_t> result;
+        std::vector<bool> taken(2 * n_, false);
+        const auto used = [this](std::uint32_t v) {
+            return v < n_ || !tasks_[v - n_]->subTasks.empty();
+        };
+        const auto take = [&](std::uint32_t v) {
+            taken[v] = true;
+            result.push_back(v);
+        };
+        for (std::uint32_t v = 0; v < 2 * n_; ++v)
+            if (used(v) && waiting[v] == 0)
+                take(v);
+        for (std::size_t head = 0; head < result.size(); ++head) {
+            const std::uint32_t v = result[head];
+            for (std::uint32_t k = first[v]; k < first[v + 1]; ++k)
+                if (--waiting[targets[k]] == 0)
+                    take(targets[k]);
+        }
+        looped = false;
+        for (std::uint32_t v = 0; v < 2 * n_; ++v)
+            if (used(v) && !taken[v]) {
+                looped = true;
+                take(v);
+            }
+        return result;
+    }
+
+    bool isFired(const ATask* t) const {
+        const std::uint32_t i = reach_.indexOf(t);
+        return i != kNone && fired_[i];
+    }
+
+    bool hasFiredPredecessor(const ATask* t) const {
+        for (const DepLink* l : t->dependeeTasks)
+            if (isFired(l->dependTask()))
+                return true;
+        return false;
+    }
+
+    // The links of the predecessors placed in this run, in store order, each against the
+    // latest end among the task's other predecessors.
+    void placeFromFiredLinks(ATask* t) {
+        const ATask* latest = nullptr;
+        float best = 0.0f;
+        float second = 0.0f;
+        for (const DepLink* l : t->dependeeTasks) {
+            const ATask* p = l->dependTask();
+            if (p == nullptr)
+                continue;
+            const float e = endOf(p);
+            if (p == latest) {
+                best = std::max(best, e);
+            } else if (latest == nullptr || e > best) {
+                second = std::max(second, latest != nullptr ? best : 0.0f);
+                latest = p;
+                best = std::max(e, 0.0f);
+            } else {
+                second = std::max(second, e);
+            }
+        }
+        for (const DepLink* l : t->dependeeTasks) {
+            const ATask* p = l->dependTask();
+            if (p == nullptr || !isFired(p))
+                continue;
+            const float dist = p == latest ? second : best;
+            const float end = endOf(p);
+            const float candidate = l->sticky() ? end + static_cast<float>(l->daysBetween()) : end;
+            if (placesSuccessor(candidate, dist))
+                t->set(&ATask::daysFromStart, candidate);
+        }
+    }
+
+    // Moves the subtree to the summary's start; subtasks without predecessors set off
+    // their own successors, at every level the move reaches.
+    void carrySubtree(ATask* summary) {
+        moveSubtree(summary, [this](ATask* u) {
+            if (const std::uint32_t k = reach_.indexOf(u); k != kNone)
+                fired_[k] = true;
+        });
+    }
+
+    void markParent(std::vector<bool>& flags, const ATask* t) {
+        if (const std::uint32_t p = reach_.indexOf(t->superTask()); p != kNone)
+            flags[p] = true;
+    }
+
+    void place(std::uint32_t i) {
+        ATask* t = tasks_[i];
+        const bool received = i != edited_ && hasFiredPredecessor(t);
+        // A task reached along a link has its summaries rolled up, locked or not.
+        if (received)
+            markParent(rollsUp_, t);
+        if (i == edited_) {
+            if (!t->subTasks.empty())
+                carrySubtree(t);
+        } else if (received && !t->lockedStart()) {
+            placeFromFiredLinks(t);
+            fired_[i] = true;
+            if (!t->subTasks.empty())
+                carrySubtree(t);
+        }
+        if (fired_[i] || t->daysFromStart() != start0_[i])
+            markParent(touched_, t);
+        if (t->subTasks.empty() && (fired_[i] || t->daysFromStart() != start0_[i])) {
+            t->set(&ATask::invalid, true);
+            durations_.calcDaysForTask(t);
+        }
+    }
+
+    // A summary below which a task was reached along a link takes its span, work and
+    // completion from its subtasks, and places its successors when its span moved; one
+    // placed itself keeps its start and takes the length of its subtasks' span.
+    void rollUp(std::uint32_t i) {
+        ATask* p = tasks_[i];
+        if (rollsUp_[i]) {
+            float m = durations_.calcOffset(*p->subTasks.begin());
+            float x = 0.0f;
+            float work = 0.0f;
+            float comp = 0.0f;
+            std::size_t count = 0;
+            for (ATask* u : p->subTasks) {
+                const float o = durations_.calcOffset(u);
+                m = std::min(m, o);
+                x = std::max(x, o + durations_.calcDaysForTask(u));
+                work += u->hours();
+                comp += u->percComp();
+                ++count;
+            }
+            p->set(&ATask::elapsedTime, x - m);
+            p->set(&ATask::daysFromStart, m);
+            p->set(&ATask::hours, work);
+            p->set(&ATask::percComp, comp / static_cast<float>(count));
+            if (p->daysFromStart() != start0_[i] || endOf(p) != end0_[i])
+                fired_[i] = true;
+            markParent(rollsUp_, p);
+        } else if (fired_[i]) {
+            p->set(&ATask::invalid, true);
+            durations_.calcDaysForTask(p);
+        }
+        if (touched_[i] || fired_[i] || p->daysFromStart() != start0_[i]) {
+            p->set(&ATask::invalid, true);
+            markParent(touched_, p);
+        }
+    }
+
+    TaskLengthCalc& durations_;
+    Reach reach_;
+    std::size_t n_;
+    const std::vector<ATask*>& tasks_;
+    std::vector<bool> fired_;
+    // Summaries to roll up, and summaries below which a task moved or was placed.
+    std::vector<bool> rollsUp_;
+    std::vector<bool> touched_;
+    std::vector<float> start0_;
+    std::vector<float> end0_;
+    // The edited task is the first one reached.
+    static constexpr std::uint32_t edited_ = 0;
+};
+
+} // namespace
+
+std::size_t editReach(ATask* edited, std::size_t limit) {
+    return Reach(edited, limit).size();
+}
+
+void placeEditInDependencyOrder(TaskLengthCalc& durations, ATask* edited) {
+    EditPlacement(durations, edited).run();
+}
+
+} // namespace mapolt

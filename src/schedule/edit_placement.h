@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+
+namespace mapolt {
+
+class ATask;
+class TaskLengthCalc;
+
+// How many tasks an edit of `edited` can reach: its summaries, its subtree, the successors
+// along links and everything they carry, transitively. Counting stops past `limit`.
+std::size_t editReach(ATask* edited, std::size_t limit);
+
+// Places what an edit of `edited` drags along, each task once, after the final ends of its
+// predecessors and after its summary's placement; each summary reached is rolled up once,
+// after its subtasks. A task is placed only from the links of predecessors that were
+// themselves placed in this run (a predecessor the edit does not reach moves nothing), with
+// the propagation rules: the latest predecessor decides, the last placing link in store order
+// decides between sticky lags, a placed summary carries its subtree and sets off its subtasks
+// without predecessors, and a summary whose span moved places its own successors. The
+// summaries above the edited task place their successors in any case.
+void placeEditInDependencyOrder(TaskLengthCalc& durations, ATask* edited);
+
+} // namespace mapolt
