@@ -40,13 +40,17 @@ float chartWidth(BaseProjectView& view) {
     return g.dayWidth * days + kSpareWidth + g.taskSpaceOrigin();
 }
 
+float chartImageHeight(int rows, float rowHeight) {
+    return DayRuler::kThickness + static_cast<float>(rows) * std::max(1.0f, rowHeight);
+}
+
 QImage renderChartImage(BaseProjectView& view, int firstRow, int lastRow) {
     ChartContext& context = view.context();
     const ChartGeometry& g = context.geometry();
     const int width = static_cast<int>(std::ceil(chartWidth(view)));
     const float rowsHeight = static_cast<float>(lastRow - firstRow) * g.rowHeight;
-    QImage image =
-        makeChartImage(width, static_cast<int>(std::ceil(DayRuler::kThickness + rowsHeight)));
+    QImage image = makeChartImage(
+        width, static_cast<int>(std::ceil(chartImageHeight(lastRow - firstRow, g.rowHeight))));
     QPainter painter(&image);
 
     DayRuler ruler;

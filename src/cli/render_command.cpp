@@ -4,6 +4,7 @@
 #include "chart/project_print_view.h"
 #include "cli/command_registry.h"
 #include "document/kestil_planner_document.h"
+#include "model/arranged_objects.h"
 #include "model/entities.h"
 #include "model/preferences.h"
 
@@ -11,6 +12,7 @@
 #include <QPainter>
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -22,9 +24,6 @@
 namespace {
 
 using namespace mapolt;
-
-// The largest picture Qt's raster engine draws reliably, in pixels per side.
-constexpr int kMaxImageSide = 32767;
 
 // The chart as an image, in black and white when asked.
 class ImageChartView final : public BaseProjectView {
@@ -98,25 +97,35 @@ std::optional<std::string> parse(std::span<const std::string_view> args, RenderO
     return std::nullopt;
 }
 
+struct RowRange {
+    int first = 0;
+    int last = 0;
+};
+
+RowRange rowsToDraw(const RenderOptions& o, int total) {
+    if (!o.rows)
+        return {0, total};
+    return {std::min(o.rows->first - 1, total), std::min(o.rows->second, total)};
+}
+
+int tooLarge(const RenderOptions& o) {
+    return fail("the chart of \"" + o.plan +
+                "\" is too large for one image; choose fewer rows with --rows or a smaller "
+                "--day-width");
+}
+
+// The rows and the style give the height before anything is scheduled: a chart too tall is
+// refused at once, not after a recalculation of the whole plan.
+bool tooTall(KestilPlannerDocument& document, const RenderOptions& o) {
+    const RowRange r = rowsToDraw(o, static_cast<int>(arrangedObjects(document.store()).size()));
+    return chartImageHeight(r.last - r.first, std::round(document.singleOrBaselineHeight())) >
+           static_cast<float>(kMaxImageSide);
+}
+
 int renderPng(DocumentChart& chart, const RenderOptions& o) {
     ImageChartView view(chart.context(), o.mono);
     const int total = view.totalRows();
-    int first = 0;
-    int last = total;
-    if (o.rows) {
-        first = std::min(o.rows->first - 1, total);
-        last = std::min(o.rows->second, total);
-    }
-    // The height is known before anything is drawn: a chart too tall is refused at once,
-    // not after a pass over every row.
-    const float height = static_cast<float>(last - first) * chart.context().geometry().rowHeight;
-    const auto tooLarge = [&] {
-        return fail("the chart of \"" + o.plan +
-                    "\" is too large for one image; choose fewer rows with --rows or a smaller "
-                    "--day-width");
-    };
-    if (height + 30.0f > kMaxImageSide)
-        return tooLarge();
+    const auto [first, last] = rowsToDraw(o, total);
     // A first pass records the label widths that size the chart.
     QImage probe = makeChartImage(1, 1);
     {
@@ -124,7 +133,7 @@ int renderPng(DocumentChart& chart, const RenderOptions& o) {
         view.drawTasks(painter, first, last);
     }
     if (chartWidth(view) > kMaxImageSide)
-        return tooLarge();
+        return tooLarge(o);
     const QImage image = renderChartImage(view, first, last);
     if (!image.save(QString::fromStdString(o.png), "PNG"))
         return fail("cannot write the image \"" + o.png + "\"");
@@ -165,6 +174,8 @@ int render(std::span<const std::string_view> args) {
         return fail(read.message);
     for (const std::string& warning : document->openWarnings())
         std::fprintf(stderr, "mapolt-cli render: %s: %s\n", o.plan.c_str(), warning.c_str());
+    if (!o.png.empty() && tooTall(*document, o))
+        return tooLarge(o);
     DocumentChart chart(*document);
     chart.setDayWidth(o.dayWidth);
     chart.refresh();

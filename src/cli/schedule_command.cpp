@@ -86,12 +86,14 @@ int schedule(std::span<const std::string_view> arguments) {
         path.calcProjectCp();
     else
         path.clearCrit();
-    for (const ATask* t : document->taskLengthCalc().unfinishableTasks())
-        std::fprintf(stderr,
-                     "mapolt-cli %.*s: task \"%s\" cannot finish: its calendar gives no working "
-                     "hour for a year\n",
+    const TaskLengthCalc& engine = document->taskLengthCalc();
+    for (const ATask* t : engine.unfinishableTasks())
+        std::fprintf(stderr, "mapolt-cli %.*s: task \"%s\" cannot finish: %s\n",
                      static_cast<int>(kName.size()), kName.data(),
-                     oneField(t->name.optional().value_or("")).c_str());
+                     oneField(t->name.optional().value_or("")).c_str(),
+                     engine.workBeyondReach(t)
+                         ? "its work is more than its calendars give in a hundred years"
+                         : "its calendar gives no working hour for a year");
     if (args.has("-o") &&
         !cli::savePlan(kName, *document, std::filesystem::path(args.option("-o"))))
         return 1;

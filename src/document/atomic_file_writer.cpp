@@ -120,6 +120,13 @@ void syncFolderOf(const std::filesystem::path& target) {
 
 bool writeFileAtomically(const std::filesystem::path& requested, std::string_view bytes,
                          std::string& error, const std::function<bool()>& beforeRename) {
+    return writeFileAtomically(
+        requested, [bytes](const ByteWriter& write) { return write(bytes); }, error, beforeRename);
+}
+
+bool writeFileAtomically(const std::filesystem::path& requested,
+                         const std::function<bool(const ByteWriter&)>& produce, std::string& error,
+                         const std::function<bool()>& beforeRename) {
     const std::filesystem::path target = resolvedTarget(requested);
     removeStaleTemporaries(target);
     std::filesystem::path temporary;
@@ -141,8 +148,17 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
     struct stat existing {};
     if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
         ::fchmod(fd, existing.st_mode & 07777);
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0 ||
-        (unnamed && !nameUnnamed(fd, target, temporary))) {
+    bool writeFailed = false;
+    const ByteWriter write = [fd, &writeFailed](std::string_view bytes) {
+        writeFailed = writeFailed || !writeAll(fd, bytes);
+        return !writeFailed;
+    };
+    const bool produced = produce(write);
+    if (!produced && !writeFailed) {
+        ::close(fd);
+        return abandon("its content could not be made");
+    }
+    if (!produced || ::fsync(fd) != 0 || (unnamed && !nameUnnamed(fd, target, temporary))) {
         std::string reason = systemReason();
         ::close(fd);
         return abandon(std::move(reason));

@@ -23,4 +23,12 @@ inline constexpr std::chrono::minutes kStaleTemporaryAge{2};
 bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                          std::string& error, const std::function<bool()>& beforeRename = {});
 
+// The same for content made while it is written, so that a large file never has to be held
+// whole in memory: `produce` hands its bytes piece by piece to the writer it is given, which
+// answers false once a write failed; `produce` returns whether all went in.
+using ByteWriter = std::function<bool(std::string_view)>;
+bool writeFileAtomically(const std::filesystem::path& target,
+                         const std::function<bool(const ByteWriter&)>& produce, std::string& error,
+                         const std::function<bool()>& beforeRename = {});
+
 } // namespace mapolt

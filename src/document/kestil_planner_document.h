@@ -101,6 +101,8 @@ class KestilPlannerDocument {
     float leftDayMargin() const;
     float rowHeight() const;
     float rowHeightAct() const;
+    // The row height the view settles at: doubled while baselines show.
+    float singleOrBaselineHeight() const;
     float topMargin() const;
     float bottomMargin() const;
     float taskHeight() const;
@@ -130,7 +132,6 @@ class KestilPlannerDocument {
     KestilPlannerDocument(const Preferences& preferences, OpenTag);
     void finishInit();
     void zoomBy(float factor);
-    float singleOrBaselineHeight() const;
     void measureLeftLabels();
     void postProjectChanged() const;
     void makeClipboard();

@@ -18,11 +18,6 @@ std::string cannotOpen(const std::filesystem::path& path, std::string_view reaso
     return "Could not open \"" + path.string() + "\": " + std::string(reason);
 }
 
-std::size_t lineAt(std::string_view text, std::size_t offset) {
-    offset = std::min(offset, text.size());
-    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
-}
-
 PlanReadResult refused(std::string message, std::optional<JsonError> codecError = {}) {
     return PlanReadResult{false, std::move(message), std::move(codecError), {}, {}};
 }
@@ -36,14 +31,15 @@ PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store) {
 
     UndoRegistrationPause pause(store.undoManager());
     JSONImport import;
-    if (!import.createModelFromJSON(text, store)) {
+    // The reader takes the text over and frees it with the last record it makes.
+    if (!import.createModelFromJSONText(std::move(text), store)) {
         if (import.problem())
             return refused(
                 cannotOpen(path, "it is not a readable plan file (" + *import.problem() + ")"));
         const JsonError& e = *import.error();
         return refused(cannotOpen(path, "it is not a readable plan file (" + e.message() +
                                             " at byte " + std::to_string(e.offset()) + ", line " +
-                                            std::to_string(lineAt(text, e.offset())) + ")"),
+                                            std::to_string(import.errorLine()) + ")"),
                        e);
     }
     // Every plan file holds its project; a JSON file without one (a style file, say) would

@@ -45,9 +45,14 @@ std::optional<ProjectXmlImport> importProjectfile(AlertPresenter& alerts,
 
 bool exportProjectXml(KestilPlannerDocument& document, const std::filesystem::path& path,
                       std::string& error) {
+    // Written as it is made: the file of a large plan is never held whole in memory.
     ProjectExport exporter;
-    const std::string text = exporter.exportProject(document.store(), document.taskLengthCalc());
-    return writeFileAtomically(path, text, error);
+    return writeFileAtomically(
+        path,
+        [&](const ByteWriter& write) {
+            return exporter.exportProject(document.store(), document.taskLengthCalc(), write);
+        },
+        error);
 }
 
 } // namespace mapolt

@@ -61,7 +61,9 @@ std::string readRegularFile(const std::filesystem::path& path, std::string& out,
         return tooLarge(maxBytes);
     // One read into a string of the file's size; a file that grows while it is read is
     // still taken only up to the bound.
-    out.resize(std::max<std::size_t>(size, 4096));
+    // A byte to spare shows the end of the file without growing the string, and leaves
+    // room for a reader's padding.
+    out.resize(std::max<std::size_t>(size + 64, 4096));
     std::size_t filled = 0;
     for (;;) {
         if (filled == out.size()) {

@@ -5,6 +5,7 @@
 #include "interchange/medium_date.h"
 #include "model/diagnostic_log.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -158,28 +159,35 @@ void JSONImport::readAttributes(const JsonValue& attributes, Record& r) {
     }
 }
 
+Record* JSONImport::createOne(const JsonValue& json, Store& context, Entity entity) {
+    Record* r = context.insert(entity);
+    if (const JsonValue* id = json.find("UUID"))
+        enterId(*id, r);
+    const JsonValue* attributes = json.find("atttributes");
+    readAttributes(attributes != nullptr ? *attributes : JsonValue(), *r);
+    keepRelations(json, r);
+    created_.push_back(r);
+    return r;
+}
+
 Record* JSONImport::createMOForJSON(const JsonValue& member, Store& context, Entity entity) {
     Record* last = nullptr;
-    forEachRecord(member, [&](const JsonValue& json) {
-        Record* r = context.insert(entity);
-        if (const JsonValue* id = json.find("UUID"))
-            enterId(*id, r);
-        const JsonValue* attributes = json.find("atttributes");
-        readAttributes(attributes != nullptr ? *attributes : JsonValue(), *r);
-        created_.emplace_back(&json, r);
-        last = r;
-    });
+    forEachRecord(member, [&](const JsonValue& json) { last = createOne(json, context, entity); });
     return last;
 }
 
-void JSONImport::prepareTable(const JsonValue& root, const std::vector<Entity>& entities) {
-    std::size_t records = 0;
-    for (Entity e : entities)
-        if (const JsonValue* member = root.find(schemaOf(e).name))
-            records += member->elements().size() + member->members().size();
-    // Room for the numbers of a whole document when a style file holds part of it.
-    serialIds_.assign(4 * records + 1024, nullptr);
-    created_.reserve(records);
+std::string_view JSONImport::keepText(std::string_view text) {
+    if (text.empty())
+        return {};
+    auto* p = static_cast<char*>(texts_->allocate(text.size(), 1));
+    std::copy(text.begin(), text.end(), p);
+    return {p, text.size()};
+}
+
+// Serials below this index the vectors; the bound grows with the records read, so a file
+// cannot make a vector larger than its own records justify.
+std::size_t JSONImport::denseLimit() const {
+    return 4 * created_.size() + 1024;
 }
 
 // A UUID seen twice points at the later record.
@@ -187,72 +195,178 @@ void JSONImport::enterId(const JsonValue& id, Record* r) {
     const auto text = idText(id);
     if (!text)
         return;
-    if (const auto serial = serialOf(*text, serialIds_.size()))
+    if (const auto serial = serialOf(*text, denseLimit())) {
+        if (serialIds_.size() <= *serial)
+            serialIds_.resize(*serial + 1, nullptr);
         serialIds_[*serial] = r;
-    else
-        otherIds_[*text] = r;
+    } else {
+        otherIds_[keepText(*text)] = r;
+    }
 }
 
-// The tables point into the parsed tree, which ends with the call.
-void JSONImport::forget() {
-    serialIds_.clear();
-    otherIds_.clear();
-    created_.clear();
-}
-
-Record* JSONImport::getObjectForId(const JsonValue& id) const {
-    const auto text = idText(id);
-    if (!text)
-        return nullptr;
-    if (const auto serial = serialOf(*text, serialIds_.size()))
-        return serialIds_[*serial];
-    const auto it = otherIds_.find(*text);
-    return it == otherIds_.end() ? nullptr : it->second;
-}
-
-// A reference to a UUID the file does not define, or to a record of the wrong entity, is
-// skipped.
-void JSONImport::createRelationsForJSON() {
-    for (const auto& [json, r] : created_) {
-        const JsonValue* relations = json->find("relations");
-        if (relations == nullptr)
+// The relationships wait in a compact list for pass 2, so nothing of the text is needed
+// once its record is made.
+void JSONImport::keepRelations(const JsonValue& json, Record* r) {
+    const JsonValue* relations = json.find("relations");
+    if (relations == nullptr)
+        return;
+    const auto wait = [&](std::size_t index, bool element, const JsonValue& id) {
+        const auto text = idText(id);
+        if (!text)
+            return;
+        const auto serial = serialOf(*text, kNoSerial);
+        std::uint32_t target = 0;
+        if (serial) {
+            target = static_cast<std::uint32_t>(*serial);
+        } else {
+            target = static_cast<std::uint32_t>(pendingTexts_.size());
+            pendingTexts_.push_back(keepText(*text));
+        }
+        pending_.push_back(
+            PendingRelation{r, target, static_cast<std::uint16_t>(index), element, !serial});
+    };
+    const std::vector<RelationshipDesc>& rels = r->schema().relationships;
+    std::size_t hint = 0;
+    for (const JsonMember& m : relations->members()) {
+        const std::ptrdiff_t i = indexOf(rels, m.key, hint);
+        if (i < 0)
             continue;
-        const std::vector<RelationshipDesc>& rels = r->schema().relationships;
-        std::size_t hint = 0;
-        for (const JsonMember& m : relations->members()) {
-            const std::ptrdiff_t i = indexOf(rels, m.key, hint);
-            if (i < 0)
-                continue;
-            const auto index = static_cast<std::size_t>(i);
-            if (m.value.isArray()) {
-                for (const JsonValue& id : m.value.elements())
-                    if (Record* target = getObjectForId(id))
-                        r->addToRelationship(index, target);
-            } else if (Record* target = getObjectForId(m.value)) {
-                r->setRelationship(index, target);
-            }
+        const auto index = static_cast<std::size_t>(i);
+        if (m.value.isArray()) {
+            for (const JsonValue& id : m.value.elements())
+                wait(index, true, id);
+        } else {
+            wait(index, false, m.value);
         }
     }
 }
 
-bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
-    JsonParseResult parsed = parseJson(text);
-    if (!parsed) {
-        logDiagnostic(parsed.error->message() + " (at byte " +
-                      std::to_string(parsed.error->offset()) + ")");
-        error_ = std::move(parsed.error);
-        return false;
+void JSONImport::forget() {
+    serialIds_ = {};
+    otherIds_ = {};
+    created_ = {};
+    pending_ = {};
+    pendingTexts_ = {};
+    serialKeys_ = {};
+    otherKeys_ = {};
+    entitySeen_ = {};
+    entity_.reset();
+    context_ = nullptr;
+    texts_.reset();
+}
+
+Record* JSONImport::getObjectForId(std::uint32_t serial, std::string_view text) const {
+    if (serial != kNoSerial) {
+        if (serial < serialIds_.size() && serialIds_[serial] != nullptr)
+            return serialIds_[serial];
+        const auto it = otherIds_.find(std::to_string(serial));
+        return it == otherIds_.end() ? nullptr : it->second;
     }
+    const auto it = otherIds_.find(text);
+    return it == otherIds_.end() ? nullptr : it->second;
+}
+
+// A reference to a UUID the file does not define, or to a record of the wrong entity, is
+// skipped; so is a record that a later one of the same key replaced.
+void JSONImport::createRelationsForJSON() {
+    // Each one is let go once made, so the list shrinks as the links grow.
+    for (; !pending_.empty(); pending_.pop_front()) {
+        const PendingRelation& p = pending_.front();
+        if (p.from->isDeleted())
+            continue;
+        Record* target = p.byText ? getObjectForId(kNoSerial, pendingTexts_[p.target])
+                                  : getObjectForId(p.target, {});
+        if (target == nullptr || target->isDeleted())
+            continue;
+        if (p.element)
+            p.from->addToRelationship(p.relationship, target);
+        else
+            p.from->setRelationship(p.relationship, target);
+    }
+}
+
+// A member repeated in the top-level object replaces the earlier one, as a repeated key of
+// any object does.
+void JSONImport::member(std::string_view key) {
+    entity_.reset();
+    serialKeys_.clear();
+    otherKeys_.clear();
+    for (Entity e : fileEntityOrder()) {
+        if (schemaOf(e).name != key)
+            continue;
+        const auto index = static_cast<std::size_t>(e);
+        if (entitySeen_.size() <= index)
+            entitySeen_.resize(index + 1, false);
+        if (entitySeen_[index])
+            for (Record* r : created_)
+                if (r->entity() == e)
+                    context_->deleteRecord(r);
+        entitySeen_[index] = true;
+        entity_ = e;
+        return;
+    }
+}
+
+void JSONImport::record(std::string_view key, const JsonValue& value) {
+    if (!entity_ || !value.isObject())
+        return;
+    Record* r = createOne(value, *context_, *entity_);
+    if (!key.empty())
+        replaceRepeated(key, r);
+}
+
+void JSONImport::replaceRepeated(std::string_view key, Record* r) {
+    const auto serial = serialOf(key, kNoSerial);
+    Record* earlier = nullptr;
+    if (serial && *serial < serialKeys_.size())
+        earlier = serialKeys_[*serial];
+    if (earlier == nullptr)
+        if (const auto it = otherKeys_.find(key); it != otherKeys_.end())
+            earlier = it->second;
+    if (earlier != nullptr)
+        context_->deleteRecord(earlier);
+    if (serial && *serial < denseLimit()) {
+        if (serialKeys_.size() <= *serial)
+            serialKeys_.resize(*serial + 1, nullptr);
+        serialKeys_[*serial] = r;
+    } else {
+        otherKeys_[keepText(key)] = r;
+    }
+}
+
+bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
+    return createModelFromJSONText(std::string(text), context);
+}
+
+bool JSONImport::createModelFromJSONText(std::string&& text, Store& context) {
     error_.reset();
     problem_.reset();
-    const JsonValue& root = parsed.value;
-    prepareTable(root, fileEntityOrder());
-    for (Entity e : fileEntityOrder())
-        if (const JsonValue* member = root.find(schemaOf(e).name))
-            createMOForJSON(*member, context, e);
-    createRelationsForJSON();
+    context_ = &context;
+    texts_ = std::make_unique<std::pmr::monotonic_buffer_resource>();
+    auto parsed = std::make_unique<JsonParseResult>(parseJsonRecords(std::move(text), *this));
+    if (*parsed) {
+        // The text is done with before the links are made, which need room of their own.
+        parsed.reset();
+        createRelationsForJSON();
+        forget();
+        return !problem_;
+    }
+    logDiagnostic(parsed->error->message() + " (at byte " +
+                  std::to_string(parsed->error->offset()) + ")");
+    const std::string_view read = parsed->document.text();
+    errorLine_ = 1 + static_cast<std::size_t>(
+                         std::count(read.begin(),
+                                    read.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                       parsed->error->offset(), read.size())),
+                                    '\n'));
+    error_ = std::move(parsed->error);
+    // What was made before the fault is taken back: a text that does not parse adds
+    // nothing, and its numbers are not what failed.
+    for (Record* r : created_)
+        context.deleteRecord(r);
+    problem_.reset();
     forget();
-    return !problem_;
+    return false;
 }
 
 bool JSONImport::setStyleFromJSON(std::string_view text, Project& project) {
@@ -271,7 +385,7 @@ bool JSONImport::setStyleFromJSON(std::string_view text, Project& project) {
     if (!holdsStyle)
         return false;
     Store& context = project.store();
-    prepareTable(root, styleFileEntityOrder());
+    texts_ = std::make_unique<std::pmr::monotonic_buffer_resource>();
     Record* style = nullptr;
     for (Entity e : styleFileEntityOrder()) {
         if (const JsonValue* member = root.find(schemaOf(e).name)) {

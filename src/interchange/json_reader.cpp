@@ -115,6 +115,17 @@ class JsonReader {
         p_ = begin_;
     }
 
+    // Reads `size` bytes of the document's adopted text, which the caller padded, handing
+    // records to `handler`; they live in an arena of their own, emptied after each.
+    JsonReader(JsonDocument& doc, std::string&& text, std::size_t size, JsonRecordHandler& handler)
+        : doc_(doc), handler_(&handler),
+          recordArena_(std::make_unique<std::pmr::monotonic_buffer_resource>(4096)) {
+        doc_.adopted_ = std::move(text);
+        begin_ = reinterpret_cast<const unsigned char*>(doc_.adopted_.data());
+        end_ = begin_ + size;
+        p_ = begin_;
+    }
+
     std::optional<JsonError> run(JsonValue& out) {
         JsonValue v;
         if (!parseValue(v))
@@ -203,6 +214,32 @@ class JsonReader {
         }
     }
 
+    // Inside a member of the top-level object while records are handed on: nothing read
+    // there is kept.
+    bool inRecords() const { return handler_ != nullptr && rootIsObject_ && depth_ >= 2; }
+
+    template <class T> T* allocate(std::size_t n) {
+        if (!inRecords())
+            return doc_.allocate<T>(n);
+        if (n == 0)
+            return nullptr;
+        return static_cast<T*>(recordArena_->allocate(n * sizeof(T), alignof(T)));
+    }
+    std::string_view keep(std::string_view s) {
+        if (!inRecords())
+            return doc_.keep(s);
+        if (s.empty())
+            return {};
+        char* p = allocate<char>(s.size());
+        std::memcpy(p, s.data(), s.size());
+        return {p, s.size()};
+    }
+
+    void handOn(std::string_view key, const JsonValue& v) {
+        handler_->record(key, v);
+        recordArena_->release();
+    }
+
     bool enter() {
         if (++depth_ > kJsonMaxDepth)
             return fail(JsonErrorCode::Depth, "Nested too deep");
@@ -224,7 +261,10 @@ class JsonReader {
             JsonValue v;
             if (!parseValue(v))
                 return fail(JsonErrorCode::Parse, "Expected value while parsing array");
-            elements_.push_back(v);
+            if (inRecords() && depth_ == 2)
+                handOn({}, v);
+            else
+                elements_.push_back(v);
             skipWhitespace();
             const int c = peek();
             if (c == ',') {
@@ -246,7 +286,7 @@ class JsonReader {
 
     bool finishArray(std::size_t base, JsonValue& out) {
         const std::size_t n = elements_.size() - base;
-        JsonValue* p = doc_.allocate<JsonValue>(n);
+        JsonValue* p = allocate<JsonValue>(n);
         std::copy(elements_.begin() + static_cast<std::ptrdiff_t>(base), elements_.end(), p);
         elements_.resize(base);
         out = JsonValue();
@@ -260,6 +300,8 @@ class JsonReader {
     bool parseObject(JsonValue& out) {
         if (!enter())
             return false;
+        if (depth_ == 1)
+            rootIsObject_ = true;
         const std::size_t base = members_.size();
         skipWhitespace();
         if (peek() == '}') {
@@ -279,11 +321,16 @@ class JsonReader {
             if (peek() != ':')
                 return fail(JsonErrorCode::Parse, "Expected ':' separating key and value");
             ++p_;
+            if (handler_ != nullptr && depth_ == 1)
+                handler_->member(key);
             JsonValue v;
             if (!parseValue(v))
                 return fail(JsonErrorCode::Parse,
                             "Object value expected for key: " + std::string(key));
-            members_.push_back(JsonMember{key, v});
+            if (inRecords() && depth_ == 2)
+                handOn(key, v);
+            else
+                members_.push_back(JsonMember{key, v});
             skipWhitespace();
             const int c = peek();
             if (c == ',') {
@@ -307,7 +354,7 @@ class JsonReader {
     // A repeated key keeps the later value.
     bool finishObject(std::size_t base, JsonValue& out) {
         const std::size_t n = removeRepeatedKeys(members_.data() + base, members_.size() - base);
-        JsonMember* p = doc_.allocate<JsonMember>(n);
+        JsonMember* p = allocate<JsonMember>(n);
         std::copy_n(members_.begin() + static_cast<std::ptrdiff_t>(base), n, p);
         members_.resize(base);
         out = JsonValue();
@@ -362,7 +409,7 @@ class JsonReader {
             const unsigned c = *p_;
             if (c == '"') {
                 ++p_;
-                out = doc_.keep(scratch_);
+                out = keep(scratch_);
                 return true;
             }
             if (c == '\\') {
@@ -496,6 +543,9 @@ class JsonReader {
     }
 
     JsonDocument& doc_;
+    JsonRecordHandler* handler_ = nullptr;
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> recordArena_;
+    bool rootIsObject_ = false;
     const unsigned char* begin_ = nullptr;
     const unsigned char* end_ = nullptr;
     const unsigned char* p_ = nullptr;
@@ -525,6 +575,30 @@ JsonParseResult parseJson(const char* bytes, std::size_t size) {
     // document smuggled behind the first, or a damaged file.
     const auto padding = [](char c) { return c == '\0'; };
     if (!result.error && !std::all_of(bytes + length, bytes + size, padding)) {
+        result.error.emplace(JsonErrorCode::TrailingGarbage, "Garbage after JSON", length);
+        root = JsonValue();
+    }
+    result.document.setRoot(root);
+    result.value = root;
+    return result;
+}
+
+JsonParseResult parseJsonRecords(std::string&& text, JsonRecordHandler& handler) {
+    JsonParseResult result;
+    const std::size_t length = std::min(text.find('\0'), text.size());
+    if (length > std::numeric_limits<std::uint32_t>::max()) {
+        result.error.emplace(JsonErrorCode::Input, "Input too large");
+        return result;
+    }
+    // Only padding may follow a NUL byte, as in parseJson.
+    const bool garbage = text.find_first_not_of('\0', length) != std::string::npos;
+    // Never the string's inner buffer, which would move with the result and strand every
+    // view into it.
+    text.reserve(std::max<std::size_t>(length + kPadding, 64));
+    text.resize(length + kPadding, '\0');
+    JsonValue root;
+    result.error = JsonReader(result.document, std::move(text), length, handler).run(root);
+    if (!result.error && garbage) {
         result.error.emplace(JsonErrorCode::TrailingGarbage, "Garbage after JSON", length);
         root = JsonValue();
     }

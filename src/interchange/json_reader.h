@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace mapolt {
@@ -31,5 +32,23 @@ JsonParseResult parseJson(const char* bytes, std::size_t size);
 inline JsonParseResult parseJson(std::string_view text) {
     return parseJson(text.data(), text.size());
 }
+
+// Receives a plan-sized document record by record while it is read.
+class JsonRecordHandler {
+  public:
+    virtual ~JsonRecordHandler() = default;
+    // A member of the top-level object begins; `key` stays valid until reading ends.
+    virtual void member(std::string_view key) = 0;
+    // One value inside that member's array or object (`key` is its key there, empty in an
+    // array). The value and everything it holds are valid only during the call.
+    virtual void record(std::string_view key, const JsonValue& value) = 0;
+};
+
+// Reads like parseJson, with the same errors, but hands each record (each value inside a
+// member of a top-level object) to `handler` as soon as it is read and keeps none of them:
+// the tree of a whole document never exists, and the text is read where it lies instead of
+// being copied. The root comes back with its members' arrays and objects empty. On an error
+// the handler has seen the records before it.
+JsonParseResult parseJsonRecords(std::string&& text, JsonRecordHandler& handler);
 
 } // namespace mapolt

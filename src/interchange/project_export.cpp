@@ -1,13 +1,11 @@
 #include "interchange/project_export.h"
 
 #include "interchange/working_time_span.h"
+#include "interchange/xml_stream_writer.h"
 #include "model/entities.h"
 #include "model/filters.h"
 #include "model/task_helper.h"
 #include "schedule/task_length_calc.h"
-
-#include <libxml/tree.h>
-#include <libxml/xmlsave.h>
 
 #include <algorithm>
 #include <cmath>
@@ -65,21 +63,19 @@ std::string xmlSafeText(const std::string& s) {
     return out;
 }
 
-class TreeBuilder {
+// Element writes of the export: every text made safe for XML on its way out.
+class Out {
   public:
-    explicit TreeBuilder(xmlNsPtr ns) : ns_(ns) {}
-    xmlNodePtr list(xmlNodePtr parent, const char* name) const {
-        return xmlNewChild(parent, ns_, BAD_CAST name, nullptr);
+    explicit Out(XmlStreamWriter& w) : w_(w) {}
+    void open(const char* name) const { w_.open(name); }
+    void close() const { w_.close(); }
+    void text(const char* name, const std::string& value) const {
+        w_.text(name, xmlSafeText(value));
     }
-    xmlNodePtr text(xmlNodePtr parent, const char* name, const std::string& value) const {
-        return xmlNewTextChild(parent, ns_, BAD_CAST name, BAD_CAST xmlSafeText(value).c_str());
-    }
-    xmlNodePtr number(xmlNodePtr parent, const char* name, long long value) const {
-        return text(parent, name, std::to_string(value));
-    }
+    void number(const char* name, long long value) const { w_.number(name, value); }
 
   private:
-    xmlNsPtr ns_;
+    XmlStreamWriter& w_;
 };
 
 // Whole percent from 0 to 100, as the schema's integer wants it.
@@ -115,6 +111,16 @@ std::string ProjectExport::formatDuration(float hours) {
 }
 
 std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine) {
+    std::string text;
+    exportProject(context, engine, [&text](std::string_view bytes) {
+        text += bytes;
+        return true;
+    });
+    return text;
+}
+
+bool ProjectExport::exportProject(Store& context, TaskLengthCalc& engine,
+                                  const XmlStreamWriter::Sink& sink) {
     buildObjectTable(context);
     const auto uidOf = [this](const Record* r) -> long long {
         const std::optional<std::uint32_t> id = r != nullptr ? getIdForMO(r) : std::nullopt;
@@ -133,24 +139,20 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
     const Date finish = latest > 0.0f ? span.dateOf(latest, true) : currentStart;
     const std::string now = formatDateTime(civil::now());
 
-    xmlDocPtr doc = xmlNewDoc(BAD_CAST "1.0");
-    xmlNodePtr root = xmlNewNode(nullptr, BAD_CAST "Project");
-    xmlNsPtr ns = xmlNewNs(root, BAD_CAST kNamespace, nullptr);
-    xmlSetNs(root, ns);
-    xmlDocSetRootElement(doc, root);
-    const TreeBuilder b(ns);
-
-    b.text(root, "SaveVersion", "12");
-    b.text(root, "Name", projectName);
-    b.text(root, "Title", projectName);
-    b.text(root, "CreationDate", now);
-    b.text(root, "LastSaved", now);
-    b.text(root, "ScheduleFromStart", "1");
-    b.text(root, "StartDate", formatDateTime(currentStart));
-    b.text(root, "FinishDate", formatDateTime(finish));
-    b.text(root, "CriticalSlackLimit", "0");
-    b.text(root, "CurrencyCode", "USD");
-    b.text(root, "ProjectExternallyEdited", "1");
+    XmlStreamWriter writer(sink);
+    const Out b(writer);
+    writer.open("Project", kNamespace);
+    b.text("SaveVersion", "12");
+    b.text("Name", projectName);
+    b.text("Title", projectName);
+    b.text("CreationDate", now);
+    b.text("LastSaved", now);
+    b.text("ScheduleFromStart", "1");
+    b.text("StartDate", formatDateTime(currentStart));
+    b.text("FinishDate", formatDateTime(finish));
+    b.text("CriticalSlackLimit", "0");
+    b.text("CurrencyCode", "USD");
+    b.text("ProjectExternallyEdited", "1");
 
     // Calendars: the schema wants at least one Calendar inside the list, so a document
     // without calendars writes no list.
@@ -160,14 +162,14 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
         if (c->isBase())
             base = base != nullptr ? base : c;
     if (!calendars.empty()) {
-        xmlNodePtr list = b.list(root, "Calendars");
+        b.open("Calendars");
         for (Calandar* c : calendars) {
-            xmlNodePtr cal = b.list(list, "Calendar");
-            b.number(cal, "UID", uidOf(c));
-            b.text(cal, "Name", c->name());
-            b.text(cal, "IsBaseCalendar", c->isBase() ? "1" : "0");
-            b.number(cal, "BaseCalendarUID", c->isBase() || base == nullptr ? -1 : uidOf(base));
-            xmlNodePtr days = b.list(cal, "WeekDays");
+            b.open("Calendar");
+            b.number("UID", uidOf(c));
+            b.text("Name", c->name());
+            b.text("IsBaseCalendar", c->isBase() ? "1" : "0");
+            b.number("BaseCalendarUID", c->isBase() || base == nullptr ? -1 : uidOf(base));
+            b.open("WeekDays");
             std::vector<Week*> weeks = c->weekWork();
             std::stable_sort(weeks.begin(), weeks.end(), [](const Week* x, const Week* y) {
                 return x->viewOrder() < y->viewOrder();
@@ -176,109 +178,113 @@ std::string ProjectExport::exportProject(Store& context, TaskLengthCalc& engine)
                 // Only the seven weekdays have a DayType.
                 if (w->viewOrder() < 0 || w->viewOrder() > 6)
                     continue;
-                xmlNodePtr day = b.list(days, "WeekDay");
-                b.number(day, "DayType", w->viewOrder() + 1);
+                b.open("WeekDay");
+                b.number("DayType", w->viewOrder() + 1);
                 const double hours = w->hours();
                 if (std::isfinite(hours) && static_cast<long long>(hours) != 0) {
-                    b.text(day, "DayWorking", "1");
-                    xmlNodePtr times = b.list(day, "WorkingTimes");
+                    b.text("DayWorking", "1");
+                    b.open("WorkingTimes");
                     for (const auto& [from, to] :
                          {std::pair{"08:00:00", "12:00:00"}, std::pair{"13:00:00", "17:00:00"}}) {
-                        xmlNodePtr period = b.list(times, "WorkingTime");
-                        b.text(period, "FromTime", from);
-                        b.text(period, "ToTime", to);
+                        b.open("WorkingTime");
+                        b.text("FromTime", from);
+                        b.text("ToTime", to);
+                        b.close();
                     }
+                    b.close();
                 } else {
-                    b.text(day, "DayWorking", "0");
+                    b.text("DayWorking", "0");
                 }
+                b.close();
             }
+            b.close();
+            b.close();
         }
+        b.close();
     }
 
-    xmlNodePtr taskList = b.list(root, "Tasks");
-    xmlNodePtr summary = b.list(taskList, "Task");
-    b.text(summary, "UID", "0");
-    b.text(summary, "ID", "0");
-    b.text(summary, "Name", projectName);
-    b.text(summary, "Type", "0");
-    b.text(summary, "IsNull", "0");
-    b.text(summary, "OutlineLevel", "0");
-    b.text(summary, "Start", formatDateTime(currentStart));
-    b.text(summary, "Finish", formatDateTime(finish));
+    b.open("Tasks");
+    b.open("Task");
+    b.text("UID", "0");
+    b.text("ID", "0");
+    b.text("Name", projectName);
+    b.text("Type", "0");
+    b.text("IsNull", "0");
+    b.text("OutlineLevel", "0");
+    b.text("Start", formatDateTime(currentStart));
+    b.text("Finish", formatDateTime(finish));
     for (const char* zero : {"Milestone", "Critical", "FixedCost", "PercentComplete"})
-        b.text(summary, zero, "0");
+        b.text(zero, "0");
+    b.close();
     for (ATask* t : tasks) {
-        xmlNodePtr task = b.list(taskList, "Task");
-        b.number(task, "UID", uidOf(t));
-        b.number(task, "ID", static_cast<long long>(t->viewOrder()) + 1);
-        b.text(task, "Name", t->name());
-        b.text(task, "Type", "0");
-        b.text(task, "IsNull", "0");
-        b.number(task, "OutlineLevel", TaskHelper::depthOf(t) + 1);
+        b.open("Task");
+        b.number("UID", uidOf(t));
+        b.number("ID", static_cast<long long>(t->viewOrder()) + 1);
+        b.text("Name", t->name());
+        b.text("Type", "0");
+        b.text("IsNull", "0");
+        b.number("OutlineLevel", TaskHelper::depthOf(t) + 1);
         const float length = engine.calcDaysForTask(t);
         const double from = t->daysFromStart();
         const double to = from + double(length);
         const Date start = span.dateOf(from, false);
-        b.text(task, "Start", formatDateTime(start));
-        b.text(task, "Finish", formatDateTime(length > 0.0f ? span.dateOf(to, true) : start));
+        b.text("Start", formatDateTime(start));
+        b.text("Finish", formatDateTime(length > 0.0f ? span.dateOf(to, true) : start));
         // A leaf without resources works its duration; otherwise the duration is the span and
         // the work, shared by the resources, is written beside it.
         const bool assigned = !t->resources.empty();
         const bool leaf = t->subTasks.empty();
-        b.text(task, "Duration",
+        b.text("Duration",
                formatDuration(leaf && !assigned ? t->hours()
                                                 : static_cast<float>(span.hoursBetween(from, to))));
         if (assigned)
-            b.text(task, "Work", formatDuration(t->hours()));
-        b.text(task, "Milestone", t->milestone.empty() ? "0" : "1");
-        b.text(task, "Critical", "0");
-        b.text(task, "FixedCost", "0");
-        b.number(task, "PercentComplete", percentOf(t->percComp()));
+            b.text("Work", formatDuration(t->hours()));
+        b.text("Milestone", t->milestone.empty() ? "0" : "1");
+        b.text("Critical", "0");
+        b.text("FixedCost", "0");
+        b.number("PercentComplete", percentOf(t->percComp()));
         for (const DepLink* l : t->dependeeTasks) {
             if (l->dependTask() == nullptr)
                 continue;
-            xmlNodePtr link = b.list(task, "PredecessorLink");
-            b.number(link, "PredecessorUID", uidOf(l->dependTask()));
-            b.text(link, "Type", "1");
+            b.open("PredecessorLink");
+            b.number("PredecessorUID", uidOf(l->dependTask()));
+            b.text("Type", "1");
+            b.close();
         }
+        b.close();
     }
+    b.close();
 
-    xmlNodePtr resourceList = b.list(root, "Resources");
+    b.open("Resources");
     for (const Resource* r : context.fetch<Resource>()) {
-        xmlNodePtr resource = b.list(resourceList, "Resource");
-        b.number(resource, "UID", uidOf(r));
-        b.number(resource, "ID", uidOf(r));
-        b.text(resource, "Name", r->name());
-        b.text(resource, "Initials", r->initials());
-        b.text(resource, "EmailAddress", r->email());
+        b.open("Resource");
+        b.number("UID", uidOf(r));
+        b.number("ID", uidOf(r));
+        b.text("Name", r->name());
+        b.text("Initials", r->initials());
+        b.text("EmailAddress", r->email());
         // An empty CalendarUID is no number; a resource without a calendar writes none.
         if (r->cal() != nullptr)
-            b.number(resource, "CalendarUID", uidOf(r->cal()));
+            b.number("CalendarUID", uidOf(r->cal()));
+        b.close();
     }
+    b.close();
 
     // An assignment that lost its task or resource has nothing to point at; it is left out.
-    xmlNodePtr assignmentList = b.list(root, "Assignments");
+    b.open("Assignments");
     for (const ATaskResource* a : context.fetch<ATaskResource>()) {
         if (a->task() == nullptr || a->resource() == nullptr)
             continue;
-        xmlNodePtr assignment = b.list(assignmentList, "Assignment");
-        b.number(assignment, "UID", uidOf(a));
-        b.number(assignment, "TaskUID", uidOf(a->task()));
-        b.number(assignment, "ResourceUID", uidOf(a->resource()));
+        b.open("Assignment");
+        b.number("UID", uidOf(a));
+        b.number("TaskUID", uidOf(a->task()));
+        b.number("ResourceUID", uidOf(a->resource()));
         // Without Units a reader takes the whole of the resource's time, or none of it.
         if (!a->perc.absent() && std::isfinite(a->perc()))
-            b.text(assignment, "Units", formatUnits(a->perc()));
+            b.text("Units", formatUnits(a->perc()));
+        b.close();
     }
-
-    xmlChar* bytes = nullptr;
-    int size = 0;
-    xmlDocDumpFormatMemoryEnc(doc, &bytes, &size, "UTF-8", 1);
-    std::string text = bytes != nullptr ? std::string(reinterpret_cast<char*>(bytes),
-                                                      static_cast<std::size_t>(size))
-                                        : std::string();
-    xmlFree(bytes);
-    xmlFreeDoc(doc);
-    return text;
+    return writer.finish();
 }
 
 } // namespace mapolt

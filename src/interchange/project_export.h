@@ -1,6 +1,7 @@
 #pragma once
 
 #include "interchange/json_export.h"
+#include "interchange/xml_stream_writer.h"
 #include "model/date.h"
 
 #include <string>
@@ -18,6 +19,8 @@ class ProjectExport : public JSONExport {
 
     // The whole file as text; task lengths come from the engine.
     std::string exportProject(Store& context, TaskLengthCalc& engine);
+    // The same, handed to `sink` piece by piece as it is made; false when the sink failed.
+    bool exportProject(Store& context, TaskLengthCalc& engine, const XmlStreamWriter::Sink& sink);
 
     // "yyyy-MM-dd'T'HH:mm:ss" in local time.
     static std::string formatDateTime(Date d);

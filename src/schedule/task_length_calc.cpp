@@ -33,6 +33,18 @@ float shareOfResource(const ATaskResource* res) {
     return factor;
 }
 
+// The most hours a calendar gives on any one day, by its weekly pattern or an exception.
+double mostHoursOfADay(const Calandar* cal) {
+    double most = 0.0;
+    if (cal == nullptr)
+        return most;
+    for (const Week* w : cal->weekWork)
+        most = std::max(most, w->hours());
+    for (const Day* d : cal->workingDays)
+        most = std::max(most, static_cast<double>(d->hours()));
+    return most;
+}
+
 bool needsRollUp(ATask* task) {
     return task->invalid() && task->adjustElapsed() && !task->subTasks.empty();
 }
@@ -69,6 +81,46 @@ TaskLengthCalc::UsageDay TaskLengthCalc::workOn(float day, ATaskResource* res,
     const float used =
         res != nullptr ? factor * c.hours * fractionOfDay : c.hours * factor * fractionOfDay;
     return UsageDay{day, c.hours, used};
+}
+
+// Work that the calendars cannot give within the walk's hundred years even if every day were
+// their longest is known unreachable without walking it: such a walk would only spend a
+// hundred years of lookups (and usage records) to find the same.
+bool TaskLengthCalc::beyondReach(float work, const std::vector<ATaskResource*>& assignments) {
+    constexpr double kHoursOfADay = 24.0;
+    double shares = assignments.empty() ? 1.0 : 0.0;
+    for (const ATaskResource* a : assignments)
+        shares += shareOfResource(a);
+    // Ordinary work on ordinary calendars: not worth reading the calendars for.
+    if (!(static_cast<double>(work) > kMaxWalkDays * kHoursOfADay * shares))
+        return false;
+    double perDay = 0.0;
+    const auto mostOf = [this](const Resource* r) {
+        if (r == nullptr)
+            return mostHoursOfADay(calandarAccess_->getBaseCalandar());
+        const Calandar* own = r->cal();
+        return own == nullptr
+                   ? 0.0
+                   : std::max(mostHoursOfADay(own), mostHoursOfADay(own->superCalandar()));
+    };
+    if (assignments.empty())
+        perDay = mostOf(nullptr);
+    for (const ATaskResource* a : assignments)
+        perDay += shareOfResource(a) * mostOf(a->resource());
+    // A calendar without any working hour is left to the walk, which gives up after a year.
+    // The factor two keeps the float sums of a real walk well inside the bound.
+    const double reach = perDay * kMaxWalkDays;
+    return reach > 0.0 && static_cast<double>(work) > 2.0 * reach;
+}
+
+void TaskLengthCalc::markUnfinishable(ATask* task, bool beyondReach) {
+    unfinishable_.push_back(task);
+    if (beyondReach)
+        beyondReach_.push_back(task);
+}
+
+bool TaskLengthCalc::workBeyondReach(const ATask* task) const {
+    return std::find(beyondReach_.begin(), beyondReach_.end(), task) != beyondReach_.end();
 }
 
 AResourceUsage* TaskLengthCalc::recordUsage(ATaskResource* res, const UsageDay& w) {
@@ -152,6 +204,18 @@ float TaskLengthCalc::calcDaysForTaskResource(ATask* task) {
     const std::vector<ATaskResource*> assignments = task->resources();
     const std::size_t n = assignments.size();
     auto& usage = usageScratch(n);
+    std::erase(unfinishable_, task);
+    std::erase(beyondReach_, task);
+
+    if (beyondReach(work, assignments)) {
+        // The task runs for the walk's whole bound, with no usage records to show for it.
+        markUnfinishable(task, true);
+        for (std::size_t k = 0; k < n; ++k)
+            writeUsage(assignments[k], usage[k]);
+        if (n > 0)
+            postValuesChanged();
+        return f + static_cast<float>(kMaxWalkDays - 1);
+    }
 
     float elapsed = 0.0f;
     float done = 0.0f;
@@ -176,11 +240,10 @@ float TaskLengthCalc::calcDaysForTaskResource(ATask* task) {
         idleDays = done > before ? 0 : idleDays + 1;
     }
 
-    std::erase(unfinishable_, task);
     float result = 0.0f;
     if (work > done) {
         // No working hours within reach: the task runs as long as the walk went.
-        unfinishable_.push_back(task);
+        markUnfinishable(task, false);
         result = elapsed * kDaysPerElapsedHour;
     } else if (n == 0) {
         return (elapsed - (done - work)) * kDaysPerElapsedHour;

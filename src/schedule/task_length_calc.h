@@ -46,8 +46,12 @@ class TaskLengthCalc final : public ScheduleEngine {
     Project* project();
 
     // The tasks whose last duration walk stopped before their work was done: their calendars
-    // (or their resources' shares) gave no working hour for a year. In the order found.
+    // (or their resources' shares) gave no working hour for a year, or cannot give the work
+    // within a hundred years at all. In the order found.
     const std::vector<ATask*>& unfinishableTasks() const { return unfinishable_; }
+    // Whether the task is unfinishable because its work exceeds what its calendars can give
+    // in a hundred years (found without walking), rather than for want of any working hour.
+    bool workBeyondReach(const ATask* task) const;
 
     // Placing dependent tasks after a change; see Propagator.
     void addInvalidTask(InvalidTask record) override;
@@ -75,6 +79,8 @@ class TaskLengthCalc final : public ScheduleEngine {
         float used;
     };
     UsageDay workOn(float day, ATaskResource* res, float fractionOfDay);
+    bool beyondReach(float work, const std::vector<ATaskResource*>& assignments);
+    void markUnfinishable(ATask* task, bool beyondReach);
     AResourceUsage* recordUsage(ATaskResource* res, const UsageDay& w);
     std::vector<std::vector<UsageDay>>& usageScratch(std::size_t assignments);
     static bool usageIs(const ATaskResource* res, const std::vector<UsageDay>& days);
@@ -91,6 +97,7 @@ class TaskLengthCalc final : public ScheduleEngine {
     std::vector<std::vector<UsageDay>> scratch_;
     std::unique_ptr<Propagator> propagator_;
     std::vector<ATask*> unfinishable_;
+    std::vector<ATask*> beyondReach_;
 };
 
 } // namespace mapolt

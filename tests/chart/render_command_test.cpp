@@ -1,6 +1,7 @@
 #include "support/example_plan.h"
 #include "support/temp_folder.h"
 
+#include "chart/chart_image.h"
 #include "document/plan_file.h"
 #include "interchange/json_export.h"
 #include "model/entities.h"
@@ -144,6 +145,38 @@ TEST(RenderCommandTest, ExampleToPdfOpensInPdftoppm) {
     for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
         page = page || entry.path().filename().string().starts_with("page");
     EXPECT_TRUE(page);
+}
+
+TEST(RenderCommandTest, ChartTallerThanOneImageIsRefusedAndRowsChooseAPartOfIt) {
+    // 2,000 rows of the default style's 19 points pass the largest image Qt draws.
+    testing::TempFolder folder;
+    const std::filesystem::path plan = folder / "tall.json";
+    std::string tasks;
+    for (int i = 0; i < 2000; ++i)
+        tasks += std::string(i == 0 ? "" : ",") + R"({"UUID":"t)" + std::to_string(i) +
+                 R"(","atttributes":{"name":"T","hours":8,"invalid":true,"viewOrder":)" +
+                 std::to_string(i) + "}}";
+    testing::TempFolder::write(
+        plan, R"({"Project":[{"UUID":"p","atttributes":{"startDate":"Mar 2, 2026"}}],"ATask":[)" +
+                  tasks + "]}");
+    const std::filesystem::path png = folder / "tall.png";
+    CommandRun r = run(cli("\"" + plan.string() + "\" --png \"" + png.string() + "\""));
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("tall.json\" is too large for one image"), std::string::npos)
+        << r.output;
+    EXPECT_FALSE(std::filesystem::exists(png));
+
+    r = run(cli("\"" + plan.string() + "\" --png \"" + png.string() + "\" --rows 1:100"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(QImage(QString::fromStdString(png.string())).height(), 30 + 19 * 100);
+}
+
+TEST(RenderCommandTest, ImageHeightIsTheRulerAndTheRows) {
+    EXPECT_FLOAT_EQ(chartImageHeight(10, 20.0f), 230.0f);
+    // A row is never thinner than a pixel.
+    EXPECT_FLOAT_EQ(chartImageHeight(5, 0.0f), 35.0f);
+    EXPECT_FLOAT_EQ(chartImageHeight(0, 20.0f), 30.0f);
+    EXPECT_GT(chartImageHeight(kMaxImageSide, 1.0f), static_cast<float>(kMaxImageSide));
 }
 
 TEST(RenderCommandTest, BadInputNamesTheFileAndTheReason) {

@@ -59,6 +59,28 @@ TEST_F(AtomicFileWriterTest, FailuresNameTheFileAndTheReasonAndHarmNothing) {
     EXPECT_EQ(folder.entries(), std::set<std::string>{"plan.json"});
 }
 
+TEST_F(AtomicFileWriterTest, ContentMadeWhileWritingArrivesWholeOrNotAtAll) {
+    Folder::write(file, "old plan");
+    const auto pieces = [](int count, bool complete) {
+        return [count, complete](const ByteWriter& write) {
+            for (int i = 0; i < count; ++i)
+                if (!write(std::string(1000, static_cast<char>('a' + i % 26))))
+                    return false;
+            return complete;
+        };
+    };
+    ASSERT_TRUE(writeFileAtomically(file, pieces(300, true), error)) << error;
+    EXPECT_EQ(Folder::read(file).size(), 300'000u);
+    EXPECT_EQ(Folder::read(file).substr(26'000, 3), "aaa");
+
+    // A producer that gives up halfway leaves the previous file and no temporary.
+    EXPECT_FALSE(writeFileAtomically(file, pieces(50, false), error));
+    EXPECT_THAT(error, HasSubstr("plan.json"));
+    EXPECT_THAT(error, HasSubstr("its content could not be made"));
+    EXPECT_EQ(Folder::read(file).size(), 300'000u);
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"plan.json"});
+}
+
 TEST_F(AtomicFileWriterTest, TemporariesLeftByAKilledSaveAreRemovedByTheNextOne) {
     Folder::write(file, "old plan");
     const auto old = std::filesystem::file_time_type::clock::now() - kStaleTemporaryAge -

@@ -180,6 +180,45 @@ TEST_F(HostileOpenTest, RelationToARecordOfTheWrongEntityIsDropped) {
     EXPECT_EQ(rows[0]->nextSibling(), nullptr);
 }
 
+TEST_F(HostileOpenTest, PlanOfAbsurdWorkOnWorkingCalendarsSchedulesWithoutWalkingACentury) {
+    // What the plan-graph fuzzer found: every task needs float-maximum hours of a resource
+    // whose calendar works.
+    constexpr int kTasks = 24;
+    std::string tasks;
+    std::string assignments;
+    for (int i = 0; i < kTasks; ++i) {
+        const std::string id = std::to_string(i);
+        tasks += std::string(i == 0 ? "" : ",") + R"({"UUID":"t)" + id +
+                 R"(","atttributes":{"name":"T)" + id + R"(","hours":3.4e38,"viewOrder":)" + id +
+                 R"(,"invalid":true,"adjustElapsed":true}})";
+        assignments += std::string(i == 0 ? "" : ",") + R"({"UUID":"a)" + id +
+                       R"(","atttributes":{"perc":100},"relations":{"task":"t)" + id +
+                       R"(","resource":"r"}})";
+    }
+    std::string text = plan(tasks);
+    text.pop_back();
+    std::string weeks;
+    for (int d = 0; d < 7; ++d)
+        weeks += std::string(d == 0 ? "" : ",") + R"({"UUID":"w)" + std::to_string(d) +
+                 R"(","atttributes":{"viewOrder":)" + std::to_string(d) + R"(,"hours":)" +
+                 (d == 0 || d == 6 ? "0" : "8") + R"(},"relations":{"cal":"c"}})";
+    text += R"(,"Calandar":[{"UUID":"c","relations":{"resource":"r"}}],"Week":[)" + weeks +
+            R"(],"Resource":[{"UUID":"r","atttributes":{"name":"R"}}],"ATaskResource":[)" +
+            assignments + "]}";
+    Folder::write(file, text);
+    auto doc = open(file);
+    ASSERT_NE(doc, nullptr) << read.message;
+    doc->recalcProject();
+    EXPECT_EQ(doc->taskLengthCalc().unfinishableTasks().size(), static_cast<std::size_t>(kTasks));
+    for (const ATask* t : doc->taskHelper().outlineOrder()) {
+        EXPECT_TRUE(doc->taskLengthCalc().workBeyondReach(t));
+        EXPECT_FLOAT_EQ(t->elapsedTime(), static_cast<float>(TaskLengthCalc::kMaxWalkDays));
+    }
+    EXPECT_TRUE(doc->store().fetch<AResourceUsage>({}, {}).empty());
+    auto reopened = saveAndReopen(*doc);
+    ASSERT_NE(reopened, nullptr) << read.message;
+}
+
 TEST_F(HostileOpenTest, DeepOutlineOpensSchedulesAndSavesWithoutRecursion) {
     constexpr int kLevels = 10'000;
     std::string tasks;

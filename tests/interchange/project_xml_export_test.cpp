@@ -18,6 +18,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
@@ -94,6 +95,24 @@ TEST_F(ProjectXmlExportTest, TheFileValidatesAgainstTheSchema) {
     const std::string text = exportText();
     EXPECT_EQ(testing::SchemaCheck::shared().problems(text), "");
     EXPECT_THAT(text, HasSubstr("<Project xmlns=\"http://schemas.microsoft.com/project\">"));
+}
+
+TEST_F(ProjectXmlExportTest, ALargePlanIsHandedOverInBoundedPiecesThatValidate) {
+    for (int i = 0; i < 3000; ++i)
+        plan.task("Task " + std::to_string(i), 8.0f, static_cast<float>(i % 40));
+    plan.store.flushPendingChanges();
+    std::vector<std::size_t> sizes;
+    std::string text;
+    ProjectExport exporter;
+    ASSERT_TRUE(exporter.exportProject(plan.store, plan.engine, [&](std::string_view bytes) {
+        sizes.push_back(bytes.size());
+        text += bytes;
+        return true;
+    }));
+    EXPECT_GT(sizes.size(), 10u);
+    EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()), 70'000u);
+    EXPECT_EQ(testing::SchemaCheck::shared().problems(text), "");
+    EXPECT_EQ(Exported(text).count("/p:Project/p:Tasks/p:Task"), 3001u);
 }
 
 TEST_F(ProjectXmlExportTest, AnEmptyProjectValidatesAndEndsWhereItStarts) {

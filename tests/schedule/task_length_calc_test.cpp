@@ -141,6 +141,42 @@ TEST_F(TaskLengthTest, CalendarWithoutWorkingHoursStopsAfterAYearAndNamesTheTask
     EXPECT_THAT(engine.unfinishableTasks(), ElementsAre(u));
 }
 
+TEST_F(TaskLengthTest, WorkBeyondAHundredYearsOfCalendarIsUnfinishableWithoutAWalk) {
+    constexpr float kBound = TaskLengthCalc::kMaxWalkDays;
+    ATask* t = leaf(3.4e38f);
+    EXPECT_FLOAT_EQ(engine.calcDaysForTask(t), kBound);
+    ATask* u = leaf(2147483647.0f, 0.5f);
+    ATaskResource* a = assign(u, resource(), 50.0f);
+    EXPECT_FLOAT_EQ(engine.calcDaysForTask(u), kBound - 0.5f);
+    // No hundred years of usage records for a work nobody can do.
+    EXPECT_TRUE(a->resourceUsage().empty());
+    EXPECT_THAT(engine.unfinishableTasks(), ElementsAre(t, u));
+    EXPECT_TRUE(engine.workBeyondReach(t));
+    EXPECT_TRUE(engine.workBeyondReach(u));
+
+    // Less work becomes reachable again and the task is no longer named.
+    u->set(&ATask::hours, 80.0f);
+    engine.invalidateTask(u, false);
+    EXPECT_LT(engine.calcDaysForTask(u), 30.0f);
+    EXPECT_FALSE(a->resourceUsage().empty());
+    EXPECT_THAT(engine.unfinishableTasks(), ElementsAre(t));
+    EXPECT_FALSE(engine.workBeyondReach(u));
+}
+
+TEST_F(TaskLengthTest, OneLongDayBringsLargeWorkWithinReachOfTheWalk) {
+    // A single exception of a billion hours could give the work; the walk decides.
+    exception(base(), dayDate(3), 1e9f);
+    ATask* t = leaf(1e9f);
+    // Three 8-hour days, then the long one (the float sum rounds the 24 hours away).
+    EXPECT_FLOAT_EQ(engine.calcDaysForTask(t), 4.0f);
+    EXPECT_TRUE(engine.unfinishableTasks().empty());
+    // Beyond that one day the float sum no longer grows: the idle rule ends the walk.
+    ATask* u = leaf(2e9f);
+    EXPECT_GT(engine.calcDaysForTask(u), static_cast<float>(TaskLengthCalc::kMaxIdleDays));
+    EXPECT_THAT(engine.unfinishableTasks(), ElementsAre(u));
+    EXPECT_FALSE(engine.workBeyondReach(u));
+}
+
 TEST_F(TaskLengthTest, SummarySpansItsSubtasks) {
     ATask* a = leaf(8.0f, 2.0f, "A");
     ATask* b = leaf(16.0f, 5.0f, "B"); // Saturday 7 March: ends on the Tuesday, day 9
