@@ -51,8 +51,11 @@ class PlacementGraph {
                 used_.push_back(static_cast<Index>(n_ + i));
     }
 
-    // Every node in an order where each comes after the nodes it waits for; nodes on a
-    // loop (which the link check keeps out of documents) follow in node order.
+    // Every node in an order where each comes after the nodes it waits for. Tasks are taken
+    // in store order as far as their links allow, so that placing walks the records the way
+    // they lie in memory; a task freed by a later one, and a roll-up, are taken as soon as
+    // they are free. Nodes on a loop (which the link check keeps out of documents) follow in
+    // node order.
     std::vector<Index> order(bool& looped) const {
         std::vector<Index> waiting(2 * n_, 0);
         for (const Index t : targets_)
@@ -60,21 +63,27 @@ class PlacementGraph {
         std::vector<Index> result;
         result.reserve(n_ + used_.size());
         std::vector<bool> taken(2 * n_, false);
+        std::size_t scan = 0;
+        std::size_t head = 0;
         const auto take = [&](Index v) {
             taken[v] = true;
             result.push_back(v);
         };
-        for (Index v = 0; v < n_; ++v)
-            if (waiting[v] == 0)
-                take(v);
-        for (const Index v : used_)
-            if (waiting[v] == 0)
-                take(v);
-        for (std::size_t head = 0; head < result.size(); ++head) {
-            const Index v = result[head];
-            for (Index k = first_[v]; k < first_[v + 1]; ++k)
-                if (--waiting[targets_[k]] == 0)
-                    take(targets_[k]);
+        // Takes what the nodes taken so far free, up to the scan's position.
+        const auto drain = [&] {
+            for (; head < result.size(); ++head) {
+                const Index v = result[head];
+                for (Index k = first_[v]; k < first_[v + 1]; ++k) {
+                    const Index w = targets_[k];
+                    if (--waiting[w] == 0 && (w >= n_ || w <= scan))
+                        take(w);
+                }
+            }
+        };
+        for (; scan < n_; ++scan) {
+            if (waiting[scan] == 0 && !taken[scan])
+                take(static_cast<Index>(scan));
+            drain();
         }
         looped = result.size() < n_ + used_.size();
         if (looped) {
@@ -113,15 +122,21 @@ struct ArrayOutline {
     }
 };
 
+// How many nodes ahead the placement asks for a task's record, so that reading it from memory
+// overlaps with placing the ones before.
+constexpr std::size_t kPrefetchAhead = 6;
+
+void prefetchRecord(const PlacementArrays& a, Index v) {
+    const auto* bytes = reinterpret_cast<const char*>(a.tasks[v < a.size() ? v : v - a.size()]);
+    for (std::size_t line = 0; line < sizeof(ATask); line += 64)
+        __builtin_prefetch(bytes + line);
+}
+
 void placeFromLinks(PlacementArrays& a, Index i) {
     const std::optional<float> start = startFromLinks<Index>([&](const auto& link) {
-        for (Index k = a.firstLinkIn[i]; k < a.firstLinkIn[i + 1]; ++k) {
-            const PlacementArrays::LinkIn& l = a.linksIn[k];
-            if (l.predecessor == PlacementArrays::kNone)
-                continue;
-            const float end = a.end(l.predecessor);
-            link(l.predecessor, end, l.sticky ? end + l.lag : end, true);
-        }
+        for (Index k = a.firstLinkIn[i]; k < a.firstLinkIn[i + 1]; ++k)
+            if (const Index p = a.linksIn[k].predecessor; p != PlacementArrays::kNone)
+                link(p, a.end(p), a.candidate(k), true);
     });
     if (start) {
         a.start[i] = *start;
@@ -137,11 +152,13 @@ void rollUp(PlacementArrays& a, Index s) {
     float work = 0.0f;
     float comp = 0.0f;
     for (Index k = first; k < last; ++k) {
+        if (k + kPrefetchAhead < last)
+            prefetchRecord(a, a.subs[k + kPrefetchAhead]);
         const Index u = a.subs[k];
         m = std::min(m, a.start[u]);
         x = std::max(x, a.end(u));
-        work += a.hours[u];
-        comp += a.percComp[u];
+        work += a.tasks[u]->hours();
+        comp += a.tasks[u]->percComp();
     }
     ATask* summary = a.tasks[s];
     summary->set(&ATask::elapsedTime, x - m);
@@ -159,10 +176,14 @@ void placeInDependencyOrder(Store& context, TaskLengthCalc& durations) {
     const std::size_t n = a.size();
     bool looped = false;
     const std::vector<Index> order = PlacementGraph(a).order(looped);
+    std::vector<Index>().swap(a.super);
     if (looped)
         logDiagnostic("Scheduling: links and summaries form a loop; the tasks on it are placed "
                       "in outline order");
-    for (const Index v : order) {
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (k + kPrefetchAhead < order.size())
+            prefetchRecord(a, order[k + kPrefetchAhead]);
+        const Index v = order[k];
         if (v >= n) {
             rollUp(a, static_cast<Index>(v - n));
             continue;

@@ -10,14 +10,14 @@ PlacementArrays::PlacementArrays(const Store& store) {
     tasks.reserve(n);
     start.reserve(n);
     elapsed.reserve(n);
-    hours.reserve(n);
-    percComp.reserve(n);
     locked.reserve(n);
     hasLinksIn_.reserve(n);
     super.reserve(n);
     firstLinkIn.reserve(n + 1);
     firstSub.reserve(n + 1);
-    linksIn.reserve(n);
+    // Sized up front: what a doubling vector leaves spare would outlive the gathering.
+    linksIn.reserve(store.count(Entity::DepLink));
+    linkSticky.reserve(store.count(Entity::DepLink));
     subs.reserve(n);
     // Each record is read once, in the order the store keeps them. Partners are noted by
     // their serial's distance from the first task's and turned into positions afterwards,
@@ -36,15 +36,14 @@ PlacementArrays::PlacementArrays(const Store& store) {
         tasks.push_back(t);
         start.push_back(t->daysFromStart());
         elapsed.push_back(t->elapsedTime());
-        hours.push_back(t->hours());
-        percComp.push_back(t->percComp());
         locked.push_back(t->lockedStart());
         hasLinksIn_.push_back(!t->dependeeTasks.empty());
         super.push_back(offsetOf(t->superTask()));
         firstLinkIn.push_back(static_cast<std::uint32_t>(linksIn.size()));
-        for (const DepLink* l : t->dependeeTasks)
-            linksIn.push_back(
-                {offsetOf(l->dependTask()), static_cast<float>(l->daysBetween()), l->sticky()});
+        for (const DepLink* l : t->dependeeTasks) {
+            linksIn.push_back({offsetOf(l->dependTask()), static_cast<float>(l->daysBetween())});
+            linkSticky.push_back(l->sticky());
+        }
         firstSub.push_back(static_cast<std::uint32_t>(subs.size()));
         for (const ATask* u : t->subTasks)
             subs.push_back(offsetOf(u));
@@ -66,8 +65,6 @@ void PlacementArrays::reread(std::uint32_t i) {
     const ATask* t = tasks[i];
     start[i] = t->daysFromStart();
     elapsed[i] = t->elapsedTime();
-    hours[i] = t->hours();
-    percComp[i] = t->percComp();
 }
 
 } // namespace mapolt
