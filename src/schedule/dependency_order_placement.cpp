@@ -2,6 +2,7 @@
 
 #include "model/diagnostic_log.h"
 #include "model/entities.h"
+#include "model/prefetch.h"
 #include "model/store.h"
 #include "schedule/placement_arrays.h"
 #include "schedule/placement_rules.h"
@@ -127,9 +128,7 @@ struct ArrayOutline {
 constexpr std::size_t kPrefetchAhead = 6;
 
 void prefetchRecord(const PlacementArrays& a, Index v) {
-    const auto* bytes = reinterpret_cast<const char*>(a.tasks[v < a.size() ? v : v - a.size()]);
-    for (std::size_t line = 0; line < sizeof(ATask); line += 64)
-        __builtin_prefetch(bytes + line);
+    prefetchObject(a.tasks[v < a.size() ? v : v - a.size()]);
 }
 
 void placeFromLinks(PlacementArrays& a, Index i) {
