@@ -1,6 +1,7 @@
 #include "schedule/dependency_links.h"
 
 #include "support/literal_propagation.h"
+#include "support/random_edits.h"
 #include "support/schedule_builder.h"
 
 #include "model/entities.h"
@@ -188,21 +189,13 @@ struct RandomPlan {
         for (int k = pick(0, n + n / 2); k > 0; --k) {
             ATask* a = tasks[static_cast<std::size_t>(pick(0, n - 1))];
             ATask* b = tasks[static_cast<std::size_t>(pick(0, n - 1))];
-            if (a == b || links.cyclicCheck(a, b))
-                continue;
-            bool duplicate = false;
-            for (DepLink* l : a->dependTasks())
-                duplicate = duplicate || l->dependeeTask() == b;
-            if (duplicate)
-                continue;
-            auto* l = fx.store.insert<DepLink>();
-            if (sticky && pick(0, 2) == 0) {
-                l->set(&DepLink::sticky, true);
-                plainOnly = false;
-            }
-            l->set(&DepLink::daysBetween, static_cast<double>(pick(0, 3)));
-            l->set(&DepLink::dependeeTask, b);
-            l->set(&DepLink::dependTask, a);
+            linkUnlessLoopOrRepeat(fx, links, a, b, [&](DepLink& l) {
+                if (sticky && pick(0, 2) == 0) {
+                    l.set(&DepLink::sticky, true);
+                    plainOnly = false;
+                }
+                l.set(&DepLink::daysBetween, static_cast<double>(pick(0, 3)));
+            });
         }
         fx.store.flushPendingChanges();
     }

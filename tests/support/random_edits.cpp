@@ -11,6 +11,20 @@ EditedCopy::EditedCopy(const EngineMaker& makeEngine) {
     links = std::make_unique<DependencyLinks>(fx.store, preferences, engine());
 }
 
+bool linkUnlessLoopOrRepeat(ScheduleFixture& fx, DependencyLinks& links, ATask* from, ATask* to,
+                            const std::function<void(DepLink&)>& configure) {
+    if (from == to || links.cyclicCheck(from, to))
+        return false;
+    for (const DepLink* l : from->dependTasks)
+        if (l->dependeeTask() == to)
+            return false;
+    auto* l = fx.store.insert<DepLink>();
+    configure(*l);
+    l->set(&DepLink::dependeeTask, to);
+    l->set(&DepLink::dependTask, from);
+    return true;
+}
+
 void buildRandomSchedule(EditedCopy& c, std::uint32_t seed, bool summaries) {
     std::mt19937 rng(seed);
     const auto pick = [&rng](int lo, int hi) {
@@ -33,18 +47,10 @@ void buildRandomSchedule(EditedCopy& c, std::uint32_t seed, bool summaries) {
         ATask* b = c.tasks[static_cast<std::size_t>(pick(0, n - 1))];
         const bool sticky = pick(0, 2) == 0;
         const double lag = pick(0, 3);
-        if (a == b || c.links->cyclicCheck(a, b))
-            continue;
-        bool duplicate = false;
-        for (DepLink* l : a->dependTasks())
-            duplicate = duplicate || l->dependeeTask() == b;
-        if (duplicate)
-            continue;
-        auto* l = c.fx.store.insert<DepLink>();
-        l->set(&DepLink::sticky, sticky);
-        l->set(&DepLink::daysBetween, lag);
-        l->set(&DepLink::dependeeTask, b);
-        l->set(&DepLink::dependTask, a);
+        linkUnlessLoopOrRepeat(c.fx, *c.links, a, b, [&](DepLink& l) {
+            l.set(&DepLink::sticky, sticky);
+            l.set(&DepLink::daysBetween, lag);
+        });
     }
     c.fx.store.flushPendingChanges();
 }

@@ -29,6 +29,11 @@ struct EditedCopy {
     ScheduleEngine& engine() { return own ? *own : fx.engine; }
 };
 
+// Links `from` to `to` unless the link would close a loop or repeat one; `configure` sets the
+// new link's values before it joins the tasks. Returns whether it linked.
+bool linkUnlessLoopOrRepeat(ScheduleFixture& fx, DependencyLinks& links, ATask* from, ATask* to,
+                            const std::function<void(DepLink&)>& configure);
+
 // Builds the same project into a copy for the same seed: up to 30 tasks, plain and sticky
 // links with lags, locked starts, and nested summaries unless left out.
 void buildRandomSchedule(EditedCopy& c, std::uint32_t seed, bool summaries = true);
