@@ -130,6 +130,33 @@ TEST_F(FullRecalculationTest, SuccessorOfASummaryFollowsTheRolledUpEnd) {
     EXPECT_FLOAT_EQ(after->daysFromStart(), 9.0f);
 }
 
+// Placing follows the store's order only as far as the links allow: here every link points
+// back in it, and a deleted task leaves a gap among the records.
+TEST_F(FullRecalculationTest, LinksAgainstStoreOrderAndDeletedTasksPlaceLikeAnyOther) {
+    ATask* e = task(8, 0, "E");
+    ATask* d = task(8, 0, "D");
+    ATask* gone = task(8, 0, "Gone");
+    ATask* c = task(8, 0, "C");
+    ATask* b = task(8, 0, "B");
+    ATask* a = task(8, 0, "A");
+    ATask* g = fx.summaryOf({d, c}, "G");
+    link(a, b);
+    link(b, c);
+    link(c, d);
+    link(g, e);
+    link(a, gone);
+    link(gone, d);
+    fx.store.deleteRecord(gone);
+    recalc();
+    EXPECT_FLOAT_EQ(b->daysFromStart(), 1.0f);
+    EXPECT_FLOAT_EQ(c->daysFromStart(), 2.0f);
+    EXPECT_FLOAT_EQ(d->daysFromStart(), 3.0f);
+    EXPECT_FLOAT_EQ(g->daysFromStart(), 2.0f);
+    EXPECT_FLOAT_EQ(endOf(g), 4.0f);
+    EXPECT_FLOAT_EQ(g->hours(), 16.0f);
+    EXPECT_FLOAT_EQ(e->daysFromStart(), 4.0f);
+}
+
 TEST_F(FullRecalculationTest, UndoRestoresEveryDate) {
     ATask* a = task(24, 0, "A");
     ATask* b = task(8, 9, "B");
