@@ -14,9 +14,10 @@ namespace mapolt {
 // Objects and arrays nest at most this deep, in reading and in writing.
 inline constexpr int kJsonMaxDepth = 512;
 
-// How much of a streamed input the reader takes in at once: the text it holds, whatever the
-// size of the file (a longer record or string widens it as far as it needs).
-inline constexpr std::size_t kJsonPieceBytes = std::size_t{1} << 20;
+// How much of a streamed input the reader takes in at once. The text it holds is a piece or
+// two (a record across the edge keeps both), whatever the size of the file; a longer record
+// or string widens the window as far as it needs.
+inline constexpr std::size_t kJsonPieceBytes = std::size_t{1} << 18;
 
 struct JsonParseResult {
     // Holds the tree; the result can be moved without invalidating `value`.
