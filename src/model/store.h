@@ -39,6 +39,13 @@ class Store {
     // The first record of `fetch(filter, order)` without sorting the rest.
     template <class E> E* fetchFirst(const Predicate<E>& filter, const Ordering<E>& order) const;
     std::vector<Record*> fetchAll(Entity e) const;
+    // Calls `f` with every live record of the entity in serial order, for passes over large
+    // plans that would otherwise read each record once to fetch it and again to use it.
+    template <class E, class F> void forEachLive(const F& f) const {
+        for (const auto& rec : records_[static_cast<std::size_t>(E::kEntity)])
+            if (!rec->isDeleted())
+                f(static_cast<E*>(rec.get()));
+    }
     std::size_t count(Entity e) const { return liveCount_[static_cast<std::size_t>(e)]; }
 
     // Closes the current undo group.

@@ -3,100 +3,94 @@
 #include "model/diagnostic_log.h"
 #include "model/entities.h"
 #include "model/store.h"
+#include "schedule/placement_arrays.h"
 #include "schedule/placement_rules.h"
+#include "schedule/subtree_move.h"
 #include "schedule/task_length_calc.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
-#include <utility>
+#include <optional>
 #include <vector>
 
 namespace mapolt {
 
 namespace {
 
-constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
-
-float endOf(const ATask* t) {
-    return t->daysFromStart() + t->elapsedTime();
-}
+using Index = std::uint32_t;
 
 // Node i places task i; node n + i rolls summary i up. A summary's successors wait for its
 // roll-up, its subtasks for its placement.
 class PlacementGraph {
   public:
-    explicit PlacementGraph(const std::vector<ATask*>& tasks) : n_(tasks.size()) {
-        // Positions by serial: records are numbered densely, and this is far smaller and
-        // quicker than a hash.
-        std::uint64_t top = 0;
-        for (const ATask* t : tasks)
-            top = std::max(top, t->serial());
-        std::vector<std::uint32_t> index(top + 1, kNone);
-        for (std::size_t i = 0; i < n_; ++i)
-            index[tasks[i]->serial()] = static_cast<std::uint32_t>(i);
-        const auto indexOf = [&index](const ATask* t) {
-            return t == nullptr || t->serial() >= index.size() ? kNone : index[t->serial()];
-        };
-        const auto finish = [&](std::size_t i) {
-            return static_cast<std::uint32_t>(tasks[i]->subTasks.empty() ? i : n_ + i);
+    explicit PlacementGraph(const PlacementArrays& a) : n_(a.size()) {
+        const auto finish = [&](Index i) {
+            return a.isSummary(i) ? static_cast<Index>(n_ + i) : i;
         };
         // Counted first, then filled in place: no list of edges beside the graph.
         const auto forEachEdge = [&](const auto& edge) {
-            for (std::size_t i = 0; i < n_; ++i) {
-                const ATask* t = tasks[i];
-                if (const std::uint32_t p = indexOf(t->superTask()); p != kNone) {
-                    edge(p, static_cast<std::uint32_t>(i));
-                    edge(finish(i), static_cast<std::uint32_t>(n_ + p));
+            for (Index i = 0; i < n_; ++i) {
+                if (const Index p = a.super[i]; p != PlacementArrays::kNone) {
+                    edge(p, i);
+                    edge(finish(i), static_cast<Index>(n_ + p));
                 }
-                for (const DepLink* l : t->dependTasks)
-                    if (const std::uint32_t s = indexOf(l->dependeeTask()); s != kNone)
-                        edge(finish(i), s);
+                for (Index k = a.firstLinkIn[i]; k < a.firstLinkIn[i + 1]; ++k)
+                    if (const Index p = a.linksIn[k].predecessor; p != PlacementArrays::kNone)
+                        edge(finish(p), i);
             }
         };
         first_.assign(2 * n_ + 1, 0);
-        forEachEdge([this](std::uint32_t from, std::uint32_t) { ++first_[from + 1]; });
+        forEachEdge([this](Index from, Index) { ++first_[from + 1]; });
         for (std::size_t v = 0; v < 2 * n_; ++v)
             first_[v + 1] += first_[v];
         targets_.resize(first_.back());
-        std::vector<std::uint32_t> fill(first_.begin(), first_.end() - 1);
-        forEachEdge([&](std::uint32_t from, std::uint32_t to) { targets_[fill[from]++] = to; });
-        for (std::size_t i = 0; i < n_; ++i)
-            if (!tasks[i]->subTasks.empty())
-                used_.push_back(static_cast<std::uint32_t>(n_ + i));
+        std::vector<Index> fill(first_.begin(), first_.end() - 1);
+        forEachEdge([&](Index from, Index to) { targets_[fill[from]++] = to; });
+        for (Index i = 0; i < n_; ++i)
+            if (a.isSummary(i))
+                used_.push_back(static_cast<Index>(n_ + i));
     }
 
-    // Every node in an order where each comes after the nodes it waits for; nodes on a
-    // loop (which the link check keeps out of documents) follow in node order.
-    std::vector<std::uint32_t> order(bool& looped) const {
-        std::vector<std::uint32_t> waiting(2 * n_, 0);
-        for (const std::uint32_t t : targets_)
+    // Every node in an order where each comes after the nodes it waits for. Tasks are taken
+    // in store order as far as their links allow, so that placing walks the records the way
+    // they lie in memory; a task freed by a later one, and a roll-up, are taken as soon as
+    // they are free. Nodes on a loop (which the link check keeps out of documents) follow in
+    // node order.
+    std::vector<Index> order(bool& looped) const {
+        std::vector<Index> waiting(2 * n_, 0);
+        for (const Index t : targets_)
             ++waiting[t];
-        std::vector<std::uint32_t> result;
+        std::vector<Index> result;
         result.reserve(n_ + used_.size());
         std::vector<bool> taken(2 * n_, false);
-        const auto take = [&](std::uint32_t v) {
+        std::size_t scan = 0;
+        std::size_t head = 0;
+        const auto take = [&](Index v) {
             taken[v] = true;
             result.push_back(v);
         };
-        for (std::uint32_t v = 0; v < n_; ++v)
-            if (waiting[v] == 0)
-                take(v);
-        for (const std::uint32_t v : used_)
-            if (waiting[v] == 0)
-                take(v);
-        for (std::size_t head = 0; head < result.size(); ++head) {
-            const std::uint32_t v = result[head];
-            for (std::uint32_t k = first_[v]; k < first_[v + 1]; ++k)
-                if (--waiting[targets_[k]] == 0)
-                    take(targets_[k]);
+        // Takes what the nodes taken so far free, up to the scan's position.
+        const auto drain = [&] {
+            for (; head < result.size(); ++head) {
+                const Index v = result[head];
+                for (Index k = first_[v]; k < first_[v + 1]; ++k) {
+                    const Index w = targets_[k];
+                    if (--waiting[w] == 0 && (w >= n_ || w <= scan))
+                        take(w);
+                }
+            }
+        };
+        for (; scan < n_; ++scan) {
+            if (waiting[scan] == 0 && !taken[scan])
+                take(static_cast<Index>(scan));
+            drain();
         }
         looped = result.size() < n_ + used_.size();
         if (looped) {
-            for (std::uint32_t v = 0; v < n_; ++v)
+            for (Index v = 0; v < n_; ++v)
                 if (!taken[v])
                     take(v);
-            for (const std::uint32_t v : used_)
+            for (const Index v : used_)
                 if (!taken[v])
                     take(v);
         }
@@ -105,87 +99,106 @@ class PlacementGraph {
 
   private:
     std::size_t n_;
-    std::vector<std::uint32_t> first_;
-    std::vector<std::uint32_t> targets_;
-    std::vector<std::uint32_t> used_;
+    std::vector<Index> first_;
+    std::vector<Index> targets_;
+    std::vector<Index> used_;
 };
 
-void placeFromLinks(ATask* t) {
-    const std::vector<DepLink*> links = t->dependeeTasks();
-    // The two latest ends of distinct predecessors give each link its dist: the latest end
-    // among the other predecessors.
-    const ATask* latest = nullptr;
-    float best = 0.0f;
-    float second = 0.0f;
-    for (const DepLink* l : links) {
-        const ATask* p = l->dependTask();
-        if (p == nullptr)
-            continue;
-        const float e = endOf(p);
-        if (p == latest) {
-            best = std::max(best, e);
-        } else if (latest == nullptr || e > best) {
-            second = std::max(second, latest != nullptr ? best : 0.0f);
-            latest = p;
-            best = std::max(e, 0.0f);
-        } else {
-            second = std::max(second, e);
-        }
+// The arrays as the outline a summary's move walks; a move writes the record as well.
+struct ArrayOutline {
+    using Node = Index;
+    PlacementArrays& a;
+    template <class F> void forEachSubtask(Index t, const F& f) const {
+        for (Index k = a.firstSub[t]; k < a.firstSub[t + 1]; ++k)
+            f(a.subs[k]);
     }
-    for (const DepLink* l : links) {
-        const ATask* p = l->dependTask();
-        if (p == nullptr)
-            continue;
-        const float dist = p == latest ? second : best;
-        const float end = endOf(p);
-        const float candidate = l->sticky() ? end + static_cast<float>(l->daysBetween()) : end;
-        if (placesSuccessor(candidate, dist))
-            t->set(&ATask::daysFromStart, candidate);
+    bool isLeaf(Index t) const { return !a.isSummary(t); }
+    bool locked(Index t) const { return a.locked[t]; }
+    bool hasLinksIn(Index t) const { return a.hasLinksIn(t); }
+    float start(Index t) const { return a.start[t]; }
+    void setStart(Index t, float days) const {
+        a.start[t] = days;
+        a.tasks[t]->set(&ATask::daysFromStart, days);
+    }
+};
+
+// How many nodes ahead the placement asks for a task's record, so that reading it from memory
+// overlaps with placing the ones before.
+constexpr std::size_t kPrefetchAhead = 6;
+
+void prefetchRecord(const PlacementArrays& a, Index v) {
+    const auto* bytes = reinterpret_cast<const char*>(a.tasks[v < a.size() ? v : v - a.size()]);
+    for (std::size_t line = 0; line < sizeof(ATask); line += 64)
+        __builtin_prefetch(bytes + line);
+}
+
+void placeFromLinks(PlacementArrays& a, Index i) {
+    const std::optional<float> start = startFromLinks<Index>([&](const auto& link) {
+        for (Index k = a.firstLinkIn[i]; k < a.firstLinkIn[i + 1]; ++k)
+            if (const Index p = a.linksIn[k].predecessor; p != PlacementArrays::kNone)
+                link(p, a.end(p), a.candidate(k), true);
+    });
+    if (start) {
+        a.start[i] = *start;
+        a.tasks[i]->set(&ATask::daysFromStart, *start);
     }
 }
 
-void rollUp(ATask* summary) {
-    const std::vector<ATask*> subs = summary->subTasks();
-    float m = subs.front()->daysFromStart();
+void rollUp(PlacementArrays& a, Index s) {
+    const Index first = a.firstSub[s];
+    const Index last = a.firstSub[s + 1];
+    float m = a.start[a.subs[first]];
     float x = 0.0f;
     float work = 0.0f;
     float comp = 0.0f;
-    for (const ATask* u : subs) {
-        m = std::min(m, u->daysFromStart());
-        x = std::max(x, endOf(u));
-        work += u->hours();
-        comp += u->percComp();
+    for (Index k = first; k < last; ++k) {
+        if (k + kPrefetchAhead < last)
+            prefetchRecord(a, a.subs[k + kPrefetchAhead]);
+        const Index u = a.subs[k];
+        m = std::min(m, a.start[u]);
+        x = std::max(x, a.end(u));
+        work += a.tasks[u]->hours();
+        comp += a.tasks[u]->percComp();
     }
+    ATask* summary = a.tasks[s];
     summary->set(&ATask::elapsedTime, x - m);
     summary->set(&ATask::daysFromStart, m);
     summary->set(&ATask::hours, work);
-    summary->set(&ATask::percComp, comp / static_cast<float>(subs.size()));
+    summary->set(&ATask::percComp, comp / static_cast<float>(last - first));
     summary->set(&ATask::invalid, false);
+    a.reread(s);
 }
 
 } // namespace
 
 void placeInDependencyOrder(Store& context, TaskLengthCalc& durations) {
-    const std::vector<ATask*> tasks = context.fetch<ATask>();
-    const std::size_t n = tasks.size();
+    PlacementArrays a(context);
+    const std::size_t n = a.size();
     bool looped = false;
-    const std::vector<std::uint32_t> order = PlacementGraph(tasks).order(looped);
+    const std::vector<Index> order = PlacementGraph(a).order(looped);
+    std::vector<Index>().swap(a.super);
     if (looped)
         logDiagnostic("Scheduling: links and summaries form a loop; the tasks on it are placed "
                       "in outline order");
-    for (const std::uint32_t v : order) {
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (k + kPrefetchAhead < order.size())
+            prefetchRecord(a, order[k + kPrefetchAhead]);
+        const Index v = order[k];
         if (v >= n) {
-            rollUp(tasks[v - n]);
+            rollUp(a, static_cast<Index>(v - n));
             continue;
         }
-        ATask* t = tasks[v];
-        if (!t->lockedStart() && !t->dependeeTasks.empty()) {
-            placeFromLinks(t);
-            if (!t->subTasks.empty())
-                moveSubtree(t);
+        if (!a.locked[v] && a.hasLinksIn(v)) {
+            placeFromLinks(a, v);
+            if (a.isSummary(v)) {
+                ArrayOutline outline{a};
+                moveSubtreeOf(outline, v, [](Index) {});
+            }
         }
-        if (t->subTasks.empty())
-            durations.recomputeLeaf(t);
+        if (!a.isSummary(v)) {
+            durations.recomputeLeaf(a.tasks[v]);
+            a.reread(v);
+        }
     }
     context.flushPendingChanges();
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace mapolt {
@@ -182,34 +183,18 @@ class EditPlacement {
     // The links of the predecessors placed in this run, in store order, each against the
     // latest end among the task's other predecessors.
     void placeFromFiredLinks(ATask* t) {
-        const ATask* latest = nullptr;
-        float best = 0.0f;
-        float second = 0.0f;
-        for (const DepLink* l : t->dependeeTasks) {
-            const ATask* p = l->dependTask();
-            if (p == nullptr)
-                continue;
-            const float e = endOf(p);
-            if (p == latest) {
-                best = std::max(best, e);
-            } else if (latest == nullptr || e > best) {
-                second = std::max(second, latest != nullptr ? best : 0.0f);
-                latest = p;
-                best = std::max(e, 0.0f);
-            } else {
-                second = std::max(second, e);
+        const std::optional<float> start = startFromLinks<const ATask*>([&](const auto& link) {
+            for (const DepLink* l : t->dependeeTasks) {
+                const ATask* p = l->dependTask();
+                if (p == nullptr)
+                    continue;
+                const float end = endOf(p);
+                link(p, end, l->sticky() ? end + static_cast<float>(l->daysBetween()) : end,
+                     isFired(p));
             }
-        }
-        for (const DepLink* l : t->dependeeTasks) {
-            const ATask* p = l->dependTask();
-            if (p == nullptr || !isFired(p))
-                continue;
-            const float dist = p == latest ? second : best;
-            const float end = endOf(p);
-            const float candidate = l->sticky() ? end + static_cast<float>(l->daysBetween()) : end;
-            if (placesSuccessor(candidate, dist))
-                t->set(&ATask::daysFromStart, candidate);
-        }
+        });
+        if (start)
+            t->set(&ATask::daysFromStart, *start);
     }
 
     // Moves the subtree to the summary's start; subtasks without predecessors set off

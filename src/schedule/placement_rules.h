@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -14,6 +15,37 @@ class ATask;
 // of them end on the same day. A candidate that does not exceed 0 moves nothing, as the
 // latest end starts from 0.
 bool placesSuccessor(float candidate, float dist);
+
+// The start a task's incoming links give it, or none when no link places it. `forEachLink`
+// calls its argument with each link in store order as (predecessor, the predecessor's end,
+// the link's candidate start, whether the link may place): links of one predecessor share
+// its key, and a link that may not place still counts towards the latest end. Each link is
+// held against the latest end among the task's other predecessors, and the last link that
+// places the task decides between sticky lags.
+template <class Key, class ForEachLink>
+std::optional<float> startFromLinks(const ForEachLink& forEachLink) {
+    // The two latest ends of distinct predecessors give each link its dist.
+    std::optional<Key> latest;
+    float best = 0.0f;
+    float second = 0.0f;
+    forEachLink([&](Key p, float end, float, bool) {
+        if (latest && p == *latest) {
+            best = std::max(best, end);
+        } else if (!latest || end > best) {
+            second = std::max(second, latest ? best : 0.0f);
+            latest = p;
+            best = std::max(end, 0.0f);
+        } else {
+            second = std::max(second, end);
+        }
+    });
+    std::optional<float> start;
+    forEachLink([&](Key p, float, float candidate, bool places) {
+        if (places && placesSuccessor(candidate, latest && p == *latest ? second : best))
+            start = candidate;
+    });
+    return start;
+}
 
 // The start that a summary's move lands on the summary's start: the earliest start among the
 // subtasks that move with it, a nested summary counting by the earliest of its own moving
