@@ -32,25 +32,8 @@ struct SavedShape {
         auto p = shape == Shape::Dag ? bench::randomDagProject(n) : bench::summaryGroupsProject(n);
         {
             UndoRegistrationPause quiet(p->store.undoManager());
-            std::vector<Resource*> people;
             if (shape == Shape::GroupsWithPeople)
-                for (int r = 0; r < 50; ++r) {
-                    people.push_back(p->store.insert<Resource>());
-                    people.back()->setName("Person " + std::to_string(r));
-                    auto* cal = p->store.insert<Calandar>();
-                    cal->set(&Calandar::superCalandar, p->calendars.getBaseCalandar());
-                    people.back()->set(&Resource::cal, cal);
-                }
-            std::size_t next = 0;
-            for (ATask* t : p->tasks) {
-                if (!t->subTasks.empty() || people.empty())
-                    continue;
-                auto* a = p->store.insert<ATaskResource>();
-                a->set(&ATaskResource::perc, 100.0f);
-                a->set(&ATaskResource::resource, people[next++ % people.size()]);
-                a->set(&ATaskResource::task, t);
-                t->setPrimitive(&ATask::invalid, true);
-            }
+                bench::assignPeople(*p);
             p->engine.recalcProject(p->store);
         }
         p->store.flushPendingChanges();

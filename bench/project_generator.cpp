@@ -157,6 +157,29 @@ std::unique_ptr<GeneratedProject> summaryGroupsProject(int n, std::uint32_t seed
     return linkedProject(n, 100, seed);
 }
 
+void assignPeople(GeneratedProject& g, int people) {
+    std::vector<Resource*> added;
+    for (int r = 0; r < people; ++r) {
+        auto* person = g.store.insert<Resource>();
+        person->setName("Person " + std::to_string(r));
+        auto* cal = g.store.insert<Calandar>();
+        cal->set(&Calandar::superCalandar, g.calendars.getBaseCalandar());
+        person->set(&Resource::cal, cal);
+        added.push_back(person);
+    }
+    std::size_t next = 0;
+    for (ATask* t : g.tasks) {
+        if (!t->subTasks.empty() || added.empty())
+            continue;
+        auto* a = g.store.insert<ATaskResource>();
+        a->set(&ATaskResource::perc, 100.0f);
+        a->set(&ATaskResource::resource, added[next++ % added.size()]);
+        a->set(&ATaskResource::task, t);
+        t->setPrimitive(&ATask::invalid, true);
+    }
+    g.resources.insert(g.resources.end(), added.begin(), added.end());
+}
+
 std::unique_ptr<GeneratedProject> durationProject(int n, std::uint32_t seed) {
     auto g = std::make_unique<GeneratedProject>();
     std::mt19937 random(seed);

@@ -43,4 +43,10 @@ std::unique_ptr<GeneratedProject> randomDagProject(int n, std::uint32_t seed = 7
 // others.
 std::unique_ptr<GeneratedProject> summaryGroupsProject(int n, std::uint32_t seed = 11);
 
+// Adds `people` resources, each with a calendar of their own under the base calendar, and
+// assigns one of them in turn, full time, to every task without subtasks, marking it
+// invalid: its duration now follows that person's calendar. Appends them to `resources`.
+// The caller pauses undo and recalculates.
+void assignPeople(GeneratedProject& g, int people = 50);
+
 } // namespace mapolt::bench

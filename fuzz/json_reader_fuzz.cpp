@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the JSON reader and, when they parse, to the plan and style
-// readers; checks that whatever reads also writes and reads back the same.
+// readers; checks that whatever reads also writes and reads back the same, and that the
+// record reader, taking the bytes in small pieces, reads what the whole text gives.
 #include "interchange/json_export.h"
 #include "interchange/json_import.h"
 #include "interchange/json_reader.h"
@@ -23,11 +24,39 @@ using namespace mapolt;
     std::abort();
 }
 
+// Small, so that the edges of pieces fall everywhere in a record.
+std::size_t pieceFor(std::string_view text) {
+    return 1 + text.size() % 17;
+}
+
+void checkStreamedErrors(std::string_view text, const JsonParseResult& whole) {
+    struct Ignore : JsonRecordHandler {
+        void member(std::string_view) override {}
+        void record(std::string_view, const JsonValue&) override {}
+    } ignore;
+    const JsonParseResult streamed = parseJsonRecords(text, ignore, pieceFor(text));
+    if (bool(streamed) != bool(whole))
+        broken("record reader and tree reader disagree");
+    if (!whole && (streamed.error->traceDescription() != whole.error->traceDescription() ||
+                   streamed.error->offset() != whole.error->offset() ||
+                   streamed.errorLine != whole.errorLine))
+        broken("record reader gives another error");
+}
+
 void checkPlanReader(std::string_view text) {
     Store store;
     UndoRegistrationPause pause(store.undoManager());
     JSONImport reader;
-    if (!reader.createModelFromJSON(text, store)) {
+    Store inPieces;
+    UndoRegistrationPause piecesPause(inPieces.undoManager());
+    TextSource source(text);
+    const bool piecesRead = JSONImport().createModelFromJSON(source, inPieces, pieceFor(text));
+    const bool read = reader.createModelFromJSON(text, store);
+    if (piecesRead != read)
+        broken("plan read in pieces succeeds differently");
+    if (read && JSONExport().buildJSON(inPieces) != JSONExport().buildJSON(store))
+        broken("plan read in pieces differs");
+    if (!read) {
         // A number out of its attribute's range is the only reason to refuse parsed text.
         if (!reader.problem())
             broken("parsed text refused by the plan reader");
@@ -71,6 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)quiet;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const JsonParseResult parsed = parseJson(text);
+    checkStreamedErrors(text, parsed);
     if (!parsed) {
         for (const JsonError* e = &*parsed.error; e != nullptr; e = e->cause())
             if (e->offset() > size || e->message().empty())

@@ -25,14 +25,21 @@ PlanReadResult refused(std::string message, std::optional<JsonError> codecError 
 } // namespace
 
 PlanReadResult readPlanFile(const std::filesystem::path& path, Store& store) {
-    std::string text;
-    if (const std::string reason = readRegularFile(path, text); !reason.empty())
+    InputFile file;
+    if (const std::string reason = file.open(path); !reason.empty())
         return refused(cannotOpen(path, reason));
 
     UndoRegistrationPause pause(store.undoManager());
     JSONImport import;
-    // The reader takes the text over and frees it with the last record it makes.
-    if (!import.createModelFromJSONText(std::move(text), store)) {
+    // The file is read a piece at a time as the records are made: the text of the whole
+    // file is never held.
+    const bool read = import.createModelFromJSON(file, store);
+    // A file changed under the reader can look damaged; the change is the reason to give.
+    if (!read)
+        file.checkUnchanged();
+    if (!file.failure().empty())
+        return refused(cannotOpen(path, file.failure()));
+    if (!read) {
         if (import.problem())
             return refused(
                 cannotOpen(path, "it is not a readable plan file (" + *import.problem() + ")"));

@@ -335,17 +335,18 @@ void JSONImport::replaceRepeated(std::string_view key, Record* r) {
 }
 
 bool JSONImport::createModelFromJSON(std::string_view text, Store& context) {
-    return createModelFromJSONText(std::string(text), context);
+    TextSource input(text);
+    return createModelFromJSON(input, context);
 }
 
-bool JSONImport::createModelFromJSONText(std::string&& text, Store& context) {
+bool JSONImport::createModelFromJSON(ByteSource& input, Store& context, std::size_t pieceBytes) {
     error_.reset();
     problem_.reset();
     context_ = &context;
     texts_ = std::make_unique<std::pmr::monotonic_buffer_resource>();
-    auto parsed = std::make_unique<JsonParseResult>(parseJsonRecords(std::move(text), *this));
+    auto parsed = std::make_unique<JsonParseResult>(parseJsonRecords(input, *this, pieceBytes));
     if (*parsed) {
-        // The text is done with before the links are made, which need room of their own.
+        // The reader is done with before the links are made, which need room of their own.
         parsed.reset();
         createRelationsForJSON();
         forget();
@@ -353,12 +354,7 @@ bool JSONImport::createModelFromJSONText(std::string&& text, Store& context) {
     }
     logDiagnostic(parsed->error->message() + " (at byte " +
                   std::to_string(parsed->error->offset()) + ")");
-    const std::string_view read = parsed->document.text();
-    errorLine_ = 1 + static_cast<std::size_t>(
-                         std::count(read.begin(),
-                                    read.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                       parsed->error->offset(), read.size())),
-                                    '\n'));
+    errorLine_ = parsed->errorLine;
     error_ = std::move(parsed->error);
     // What was made before the fault is taken back: a text that does not parse adds
     // nothing, and its numbers are not what failed.

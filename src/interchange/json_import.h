@@ -31,9 +31,11 @@ class JSONImport : private JsonRecordHandler {
     // holds the whole error. False too when a number lies outside its attribute's range:
     // problem() then names the attribute, and the records made are not to be used.
     bool createModelFromJSON(std::string_view text, Store& context);
-    // The same for a text the reader may keep and read in place. Records are made as the
-    // text is read, so no tree of the whole file is ever held beside them.
-    bool createModelFromJSONText(std::string&& text, Store& context);
+    // The same for a text read a piece at a time. Records are made as the text is read, so
+    // neither a tree nor the text of the whole file is ever held beside them. False too when
+    // the input fails; error() then holds its reason.
+    bool createModelFromJSON(ByteSource& input, Store& context,
+                             std::size_t pieceBytes = kJsonPieceBytes);
     // Creates the records of a style file in the project's store and makes its Style the
     // project's style; the caller deletes the previous style. False, with nothing changed,
     // when the text does not parse or holds no Style record.

@@ -100,9 +100,12 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
 
 } // namespace
 
-// Recursive descent over a copy of the bytes; the depth limit bounds the recursion.
-// Strings without escapes and all numbers stay views into the copy; elements and members
-// collect on shared stacks and move into the document's arena once their container ends.
+// Recursive descent over a window of the bytes: the whole text copied at once, or the
+// pieces of a streamed input. The depth limit bounds the recursion. Strings without escapes
+// and all numbers stay views into the window; elements and members collect on shared stacks
+// and move into the document's arena once their container ends. A streamed window holds
+// what is being read: once a record has been handed on, nothing points into the text
+// before it, and the window moves on.
 class JsonReader {
   public:
     JsonReader(JsonDocument& doc, const char* bytes, std::size_t size) : doc_(doc) {
@@ -115,45 +118,158 @@ class JsonReader {
         p_ = begin_;
     }
 
-    // Reads `size` bytes of the document's adopted text, which the caller padded, handing
-    // records to `handler`; they live in an arena of their own, emptied after each.
-    JsonReader(JsonDocument& doc, std::string&& text, std::size_t size, JsonRecordHandler& handler)
-        : doc_(doc), handler_(&handler),
+    // Reads `input` a piece at a time, handing records to `handler`; they live in an arena
+    // of their own, emptied after each.
+    JsonReader(JsonDocument& doc, ByteSource& input, std::size_t pieceBytes,
+               JsonRecordHandler& handler)
+        : doc_(doc), handler_(&handler), input_(&input),
+          pieceBytes_(std::max<std::size_t>(pieceBytes, 1)),
           recordArena_(std::make_unique<std::pmr::monotonic_buffer_resource>(4096)) {
-        doc_.adopted_ = std::move(text);
-        begin_ = reinterpret_cast<const unsigned char*>(doc_.adopted_.data());
-        end_ = begin_ + size;
+        capacity_ = pieceBytes_;
+        window_.reset(new unsigned char[capacity_ + kPadding]);
+        std::memset(window_.get(), 0, kPadding);
+        begin_ = window_.get();
+        end_ = begin_;
         p_ = begin_;
     }
 
     std::optional<JsonError> run(JsonValue& out) {
         JsonValue v;
-        if (!parseValue(v))
-            return std::move(error_);
-        skipWhitespace();
-        if (p_ != end_) {
-            fail(JsonErrorCode::TrailingGarbage, "Garbage after JSON");
-        } else if (v.type() != JsonValue::Type::Object && v.type() != JsonValue::Type::Array) {
-            fail(JsonErrorCode::Fragment, "Valid fragment, but not JSON");
+        if (parseValue(v)) {
+            skipWhitespace();
+            if (p_ != end_) {
+                fail(JsonErrorCode::TrailingGarbage, "Garbage after JSON");
+            } else if (v.type() != JsonValue::Type::Object && v.type() != JsonValue::Type::Array) {
+                fail(JsonErrorCode::Fragment, "Valid fragment, but not JSON");
+            } else if (!onlyNulsFollow()) {
+                fail(JsonErrorCode::TrailingGarbage, "Garbage after JSON");
+            }
+        }
+        // A failed input explains whatever the text seemed to say.
+        if (!inputFailure_.empty()) {
+            error_.emplace(JsonErrorCode::Input, inputFailure_, offset());
+            errorLine_ = lineAt(p_);
         }
         if (!error_)
             out = v;
         return std::move(error_);
     }
 
+    std::size_t errorLine() const { return errorLine_; }
+
   private:
-    bool atEnd() const { return p_ == end_; }
-    int peek() const { return p_ == end_ ? -1 : *p_; }
+    // At the end of the window the input is asked for more; these are false or -1 only at
+    // the end of the text.
+    bool atEnd() { return p_ == end_ && !more(); }
+    int peek() { return atEnd() ? -1 : *p_; }
+    // At least `n` bytes from the read position on, unless the text ends sooner.
+    bool ensure(std::size_t n) {
+        while (static_cast<std::size_t>(end_ - p_) < n)
+            if (!more())
+                return false;
+        return true;
+    }
     void skipWhitespace() {
-        while (p_ != end_ && isWhitespace(*p_))
-            ++p_;
+        do {
+            while (p_ != end_ && isWhitespace(*p_))
+                ++p_;
+        } while (p_ == end_ && more());
     }
     const char* at(const unsigned char* p) const { return reinterpret_cast<const char*>(p); }
 
+    std::size_t offset() const { return windowOffset_ + static_cast<std::size_t>(p_ - begin_); }
+    std::size_t lineAt(const unsigned char* p) const {
+        return 1 + linesBefore_ + static_cast<std::size_t>(std::count(begin_, p, '\n'));
+    }
+
+    // Takes the next piece of the input into the window, keeping what is still needed: the
+    // bytes from the token being read (`mark_`) or from the read position on. The window
+    // moves them to its front when nothing points into it, else a new window takes them and
+    // the old one stays until the record is handed on. A token longer than the window
+    // doubles it. False when the text has ended.
+    bool more() {
+        if (input_ == nullptr || inputEnded_)
+            return false;
+        const unsigned char* keep = mark_ != nullptr ? mark_ : p_;
+        const auto kept = static_cast<std::size_t>(end_ - keep);
+        linesBefore_ += static_cast<std::size_t>(std::count(begin_, keep, '\n'));
+        windowOffset_ += static_cast<std::size_t>(keep - begin_);
+        const auto ahead = static_cast<std::size_t>(p_ - keep);
+        if (viewed_ || kept + pieceBytes_ > capacity_) {
+            capacity_ = std::max(kept + pieceBytes_, 2 * kept);
+            std::unique_ptr<unsigned char[]> fresh(new unsigned char[capacity_ + kPadding]);
+            std::memcpy(fresh.get(), keep, kept);
+            if (viewed_)
+                retained_.push_back(std::move(window_));
+            window_ = std::move(fresh);
+            viewed_ = false;
+        } else {
+            std::memmove(window_.get(), keep, kept);
+        }
+        unsigned char* const w = window_.get();
+        begin_ = w;
+        p_ = w + ahead;
+        if (mark_ != nullptr)
+            mark_ = w;
+        unsigned char* const last = w + kept;
+        const std::size_t got = input_->read(reinterpret_cast<char*>(last), capacity_ - kept);
+        std::size_t text = got;
+        if (got == 0) {
+            inputEnded_ = true;
+            inputFailure_ = input_->failure();
+        } else if (const void* nul = std::memchr(last, 0, got)) {
+            // The text ends at its first NUL byte; only NUL bytes may follow.
+            text = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - last);
+            inputEnded_ = true;
+            nulFound_ = true;
+            garbageAfterNul_ =
+                std::any_of(last + text, last + got, [](unsigned char c) { return c != 0; });
+        }
+        end_ = last + text;
+        std::memset(w + kept + text, 0, kPadding);
+        if (windowOffset_ + kept + text > std::numeric_limits<std::uint32_t>::max()) {
+            inputEnded_ = true;
+            inputFailure_ = "Input too large";
+            end_ = last;
+            std::memset(last, 0, kPadding);
+            return false;
+        }
+        return text != 0;
+    }
+
+    // After the text's first NUL byte, reads the rest of the input: it may hold NUL bytes
+    // only.
+    bool onlyNulsFollow() {
+        if (garbageAfterNul_)
+            return false;
+        if (!nulFound_)
+            return true;
+        std::unique_ptr<char[]> rest(new char[pieceBytes_]);
+        for (std::size_t n; (n = input_->read(rest.get(), pieceBytes_)) != 0;)
+            if (std::any_of(rest.get(), rest.get() + n, [](char c) { return c != 0; }))
+                return false;
+        inputFailure_ = input_->failure();
+        return true;
+    }
+
+    // A view of the text from `from` to `to`. While a document streams, a view outside the
+    // records is copied, as the window will move on; a view in a record pins the window.
+    std::string_view textView(const unsigned char* from, const unsigned char* to) {
+        const std::string_view s(at(from), static_cast<std::size_t>(to - from));
+        if (input_ == nullptr)
+            return s;
+        if (!inRecords())
+            return doc_.keep(s);
+        viewed_ = true;
+        return s;
+    }
+
     // The first failure sets the offset; each later one wraps the error so far.
     bool fail(JsonErrorCode code, std::string message) {
+        mark_ = nullptr;
         if (!error_) {
-            error_.emplace(code, std::move(message), static_cast<std::size_t>(p_ - begin_));
+            error_.emplace(code, std::move(message), offset());
+            errorLine_ = lineAt(p_);
         } else {
             error_ = error_->wrappedIn(code, std::move(message));
         }
@@ -161,8 +277,7 @@ class JsonReader {
     }
 
     bool literal(std::string_view word, JsonValue value, const char* message, JsonValue& out) {
-        if (static_cast<std::size_t>(end_ - p_) < word.size() ||
-            std::memcmp(p_, word.data(), word.size()) != 0)
+        if (!ensure(word.size()) || std::memcmp(p_, word.data(), word.size()) != 0)
             return fail(JsonErrorCode::Parse, message);
         p_ += word.size();
         out = value;
@@ -238,6 +353,8 @@ class JsonReader {
     void handOn(std::string_view key, const JsonValue& v) {
         handler_->record(key, v);
         recordArena_->release();
+        retained_.clear();
+        viewed_ = false;
     }
 
     bool enter() {
@@ -368,19 +485,24 @@ class JsonReader {
     // After the opening quote. A string without escapes is a view of the text; one with
     // escapes is decoded into the arena.
     bool parseString(std::string_view& out) {
-        const unsigned char* start = p_;
+        mark_ = p_;
         for (;;) {
             p_ = skipPlain(p_, end_);
-            if (atEnd())
+            if (p_ == end_) {
+                if (more())
+                    continue;
                 return fail(JsonErrorCode::EndOfInput, "Unexpected EOF while parsing string");
+            }
             const unsigned c = *p_;
             if (c == '"') {
-                out = std::string_view(at(start), static_cast<std::size_t>(p_ - start));
+                out = textView(mark_, p_);
+                mark_ = nullptr;
                 ++p_;
                 return true;
             }
             if (c == '\\') {
-                scratch_.assign(at(start), static_cast<std::size_t>(p_ - start));
+                scratch_.assign(at(mark_), static_cast<std::size_t>(p_ - mark_));
+                mark_ = nullptr;
                 return parseEscapedRest(out);
             }
             if (!skipNonAscii(c))
@@ -388,10 +510,12 @@ class JsonReader {
         }
     }
 
+    // A multi-byte character is whole in the window before it is checked.
     bool skipNonAscii(unsigned c) {
         if (c < 0x20)
             return fail(JsonErrorCode::ControlCharacter,
                         hexMessage("Unescaped control character '0x%x'", c));
+        ensure(4);
         const std::size_t n = utf8SequenceLength(p_, end_);
         if (n == 0)
             return fail(JsonErrorCode::Unicode, "Broken unicode character");
@@ -404,8 +528,11 @@ class JsonReader {
             const unsigned char* run = p_;
             p_ = skipPlain(p_, end_);
             scratch_.append(at(run), static_cast<std::size_t>(p_ - run));
-            if (atEnd())
+            if (p_ == end_) {
+                if (more())
+                    continue;
                 return fail(JsonErrorCode::EndOfInput, "Unexpected EOF while parsing string");
+            }
             const unsigned c = *p_;
             if (c == '"') {
                 ++p_;
@@ -418,10 +545,11 @@ class JsonReader {
                     return false;
                 continue;
             }
-            const unsigned char* seq = p_;
+            mark_ = p_;
             if (!skipNonAscii(c))
                 return false;
-            scratch_.append(at(seq), static_cast<std::size_t>(p_ - seq));
+            scratch_.append(at(mark_), static_cast<std::size_t>(p_ - mark_));
+            mark_ = nullptr;
         }
     }
 
@@ -484,7 +612,7 @@ class JsonReader {
         std::uint32_t cp = hi;
         if (hi >= 0xD800 && hi <= 0xDBFF) {
             std::uint32_t lo = 0;
-            const bool escaped = end_ - p_ >= 2 && p_[0] == '\\' && p_[1] == 'u';
+            const bool escaped = ensure(2) && p_[0] == '\\' && p_[1] == 'u';
             if (escaped)
                 p_ += 2;
             if (!escaped || !parseHexQuad(lo))
@@ -500,12 +628,14 @@ class JsonReader {
     }
 
     void skipDigits() {
-        while (p_ != end_ && isDigit(*p_))
-            ++p_;
+        do {
+            while (p_ != end_ && isDigit(*p_))
+                ++p_;
+        } while (p_ == end_ && more());
     }
 
     bool parseNumber(JsonValue& out) {
-        const unsigned char* start = p_;
+        mark_ = p_;
         if (peek() == '-')
             ++p_;
         if (peek() == '0') {
@@ -537,13 +667,30 @@ class JsonReader {
                     return fail(JsonErrorCode::ParseNumber, "Failed creating decimal instance");
             }
         }
-        out = JsonValue::text(JsonValue::Type::Number, at(start),
-                              static_cast<std::uint32_t>(p_ - start));
+        const std::string_view digits = textView(mark_, p_);
+        mark_ = nullptr;
+        out = JsonValue::text(JsonValue::Type::Number, digits.data(),
+                              static_cast<std::uint32_t>(digits.size()));
         return true;
     }
 
     JsonDocument& doc_;
     JsonRecordHandler* handler_ = nullptr;
+    // A streamed input: the window over it, the windows a record still points into, and
+    // where the window lies in the text.
+    ByteSource* input_ = nullptr;
+    std::size_t pieceBytes_ = 0;
+    std::size_t capacity_ = 0;
+    std::unique_ptr<unsigned char[]> window_;
+    std::vector<std::unique_ptr<unsigned char[]>> retained_;
+    bool viewed_ = false;
+    const unsigned char* mark_ = nullptr;
+    std::size_t windowOffset_ = 0;
+    std::size_t linesBefore_ = 0;
+    bool inputEnded_ = false;
+    bool nulFound_ = false;
+    bool garbageAfterNul_ = false;
+    std::string inputFailure_;
     std::unique_ptr<std::pmr::monotonic_buffer_resource> recordArena_;
     bool rootIsObject_ = false;
     const unsigned char* begin_ = nullptr;
@@ -551,6 +698,7 @@ class JsonReader {
     const unsigned char* p_ = nullptr;
     int depth_ = 0;
     std::optional<JsonError> error_;
+    std::size_t errorLine_ = 0;
     std::vector<JsonValue> elements_;
     std::vector<JsonMember> members_;
     std::string scratch_;
@@ -570,12 +718,15 @@ JsonParseResult parseJson(const char* bytes, std::size_t size) {
         return result;
     }
     JsonValue root;
-    result.error = JsonReader(result.document, bytes, length).run(root);
+    JsonReader reader(result.document, bytes, length);
+    result.error = reader.run(root);
+    result.errorLine = reader.errorLine();
     // Text ends at a NUL byte, but only padding may follow it: anything else is a second
     // document smuggled behind the first, or a damaged file.
     const auto padding = [](char c) { return c == '\0'; };
     if (!result.error && !std::all_of(bytes + length, bytes + size, padding)) {
         result.error.emplace(JsonErrorCode::TrailingGarbage, "Garbage after JSON", length);
+        result.errorLine = 1 + static_cast<std::size_t>(std::count(bytes, bytes + length, '\n'));
         root = JsonValue();
     }
     result.document.setRoot(root);
@@ -583,28 +734,22 @@ JsonParseResult parseJson(const char* bytes, std::size_t size) {
     return result;
 }
 
-JsonParseResult parseJsonRecords(std::string&& text, JsonRecordHandler& handler) {
+JsonParseResult parseJsonRecords(ByteSource& input, JsonRecordHandler& handler,
+                                 std::size_t pieceBytes) {
     JsonParseResult result;
-    const std::size_t length = std::min(text.find('\0'), text.size());
-    if (length > std::numeric_limits<std::uint32_t>::max()) {
-        result.error.emplace(JsonErrorCode::Input, "Input too large");
-        return result;
-    }
-    // Only padding may follow a NUL byte, as in parseJson.
-    const bool garbage = text.find_first_not_of('\0', length) != std::string::npos;
-    // Never the string's inner buffer, which would move with the result and strand every
-    // view into it.
-    text.reserve(std::max<std::size_t>(length + kPadding, 64));
-    text.resize(length + kPadding, '\0');
     JsonValue root;
-    result.error = JsonReader(result.document, std::move(text), length, handler).run(root);
-    if (!result.error && garbage) {
-        result.error.emplace(JsonErrorCode::TrailingGarbage, "Garbage after JSON", length);
-        root = JsonValue();
-    }
+    JsonReader reader(result.document, input, pieceBytes, handler);
+    result.error = reader.run(root);
+    result.errorLine = reader.errorLine();
     result.document.setRoot(root);
     result.value = root;
     return result;
+}
+
+JsonParseResult parseJsonRecords(std::string_view text, JsonRecordHandler& handler,
+                                 std::size_t pieceBytes) {
+    TextSource input(text);
+    return parseJsonRecords(input, handler, pieceBytes);
 }
 
 } // namespace mapolt

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interchange/byte_source.h"
 #include "interchange/json_error.h"
 #include "interchange/json_value.h"
 
@@ -13,6 +14,11 @@ namespace mapolt {
 // Objects and arrays nest at most this deep, in reading and in writing.
 inline constexpr int kJsonMaxDepth = 512;
 
+// How much of a streamed input the reader takes in at once. The text it holds is a piece or
+// two (a record across the edge keeps both), whatever the size of the file; a longer record
+// or string widens the window as far as it needs.
+inline constexpr std::size_t kJsonPieceBytes = std::size_t{1} << 18;
+
 struct JsonParseResult {
     // Holds the tree; the result can be moved without invalidating `value`.
     JsonDocument document;
@@ -20,6 +26,8 @@ struct JsonParseResult {
     JsonValue value;
     // The outermost error when reading failed.
     std::optional<JsonError> error;
+    // The line, from 1, of the error's offset.
+    std::size_t errorLine = 0;
 
     explicit operator bool() const { return !error.has_value(); }
 };
@@ -46,9 +54,13 @@ class JsonRecordHandler {
 
 // Reads like parseJson, with the same errors, but hands each record (each value inside a
 // member of a top-level object) to `handler` as soon as it is read and keeps none of them:
-// the tree of a whole document never exists, and the text is read where it lies instead of
-// being copied. The root comes back with its members' arrays and objects empty. On an error
-// the handler has seen the records before it.
-JsonParseResult parseJsonRecords(std::string&& text, JsonRecordHandler& handler);
+// neither the tree nor the text of a whole document ever exists. The input is taken in
+// pieces of `pieceBytes`. The root comes back with its members' arrays and objects empty. On
+// an error the handler has seen the records before it. When the input fails (a file that
+// changed while it was read, say), the error is an input error with the input's reason.
+JsonParseResult parseJsonRecords(ByteSource& input, JsonRecordHandler& handler,
+                                 std::size_t pieceBytes = kJsonPieceBytes);
+JsonParseResult parseJsonRecords(std::string_view text, JsonRecordHandler& handler,
+                                 std::size_t pieceBytes = kJsonPieceBytes);
 
 } // namespace mapolt

@@ -122,8 +122,6 @@ class JsonDocument {
     ~JsonDocument();
 
     const JsonValue& root() const { return root_; }
-    // The text the document was read from in place; empty for a copy or a built tree.
-    std::string_view text() const { return adopted_; }
     void setRoot(JsonValue v) { root_ = v; }
 
     // Builders for trees made in code; each value lives as long as this document.
@@ -151,8 +149,6 @@ class JsonDocument {
     }
 
     std::unique_ptr<char[]> source_;
-    // The text read in place, when the document was given it rather than a copy.
-    std::string adopted_;
     std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;
     JsonValue root_;
 };

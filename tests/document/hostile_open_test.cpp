@@ -123,6 +123,37 @@ TEST_F(HostileOpenTest, PlanFollowedByNulAndGarbageIsRefused) {
     EXPECT_NE(open(file), nullptr) << read.message;
 }
 
+// A plan of several megabytes is read a piece at a time: every record whole, and a fault
+// far in named by its own line and byte.
+TEST_F(HostileOpenTest, PlanOfManyPiecesOpensWholeAndAFaultFarInGivesItsLine) {
+    const auto nameOf = [](int i) {
+        return "Task " + std::to_string(i) + " caf\xC3\xA9 " + std::string(1000 + i % 7, 'n');
+    };
+    std::string tasks;
+    for (int i = 0; i < 2500; ++i)
+        tasks += std::string(i == 0 ? "" : ",\n") + R"({"UUID":"t)" + std::to_string(i) +
+                 R"(","atttributes":{"name":")" + nameOf(i) + R"(\u0021","viewOrder":)" +
+                 std::to_string(i) + R"(},"relations":{"project":"p"}})";
+    const std::string text = plan(tasks);
+    ASSERT_GT(text.size(), std::size_t{2} << 20);
+    Folder::write(file, text);
+    auto doc = open(file);
+    ASSERT_NE(doc, nullptr) << read.message;
+    const std::vector<std::string> got = names(*doc);
+    ASSERT_EQ(got.size(), 2500u);
+    for (int i = 0; i < 2500; i += 499)
+        EXPECT_EQ(got[static_cast<std::size_t>(i)], nameOf(i) + "!");
+
+    std::string damaged = text;
+    const std::size_t at = damaged.find("Task 2400 ") + 5;
+    damaged[at] = '\x01';
+    Folder::write(file, damaged);
+    EXPECT_EQ(open(file), nullptr);
+    ASSERT_TRUE(read.codecError);
+    EXPECT_EQ(read.codecError->offset(), at);
+    EXPECT_THAT(read.message, HasSubstr(", line 2401)"));
+}
+
 TEST_F(HostileOpenTest, PlanThatIsAPipeOrAFolderIsRefusedAtOnce) {
     const std::filesystem::path pipe = folder / "pipe.json";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);

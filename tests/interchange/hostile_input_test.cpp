@@ -11,10 +11,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <libxml/tree.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <fstream>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mapolt {
@@ -237,6 +242,123 @@ TEST_F(InputFileTest, FileAboveTheBoundIsRefused) {
     Folder::write(folder / "big.txt", std::string(3 << 20, 'x'));
     EXPECT_EQ(readRegularFile(folder / "big.txt", bytes, 2 << 20), "it is larger than 2 MiB");
     EXPECT_EQ(readRegularFile(folder / "big.txt", bytes, 3 << 20), "");
+}
+
+TEST_F(InputFileTest, FileIsReadInPiecesToItsEnd) {
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += std::to_string(i) + ",";
+    Folder::write(folder / "a.txt", text);
+    InputFile file;
+    ASSERT_EQ(file.open(folder / "a.txt"), "");
+    EXPECT_EQ(file.size(), text.size());
+    std::string got;
+    char piece[1000];
+    for (std::size_t n; (n = file.read(piece, sizeof piece)) != 0;)
+        got.append(piece, n);
+    EXPECT_EQ(got, text);
+    EXPECT_EQ(file.failure(), "");
+    EXPECT_EQ(file.read(piece, sizeof piece), 0u);
+}
+
+TEST_F(InputFileTest, FileCutShortGrownOrRewrittenWhileReadFails) {
+    const std::filesystem::path path = folder / "a.txt";
+    char piece[4096];
+    const auto readAll = [&](InputFile& file) {
+        while (file.read(piece, sizeof piece) != 0) {
+        }
+        return file.failure();
+    };
+    Folder::write(path, std::string(20'000, 'x'));
+    InputFile cut;
+    ASSERT_EQ(cut.open(path), "");
+    ASSERT_EQ(cut.read(piece, sizeof piece), sizeof piece);
+    ASSERT_EQ(::truncate(path.c_str(), 5000), 0);
+    EXPECT_EQ(readAll(cut), "it changed while it was read");
+
+    Folder::write(path, std::string(20'000, 'x'));
+    InputFile grown;
+    ASSERT_EQ(grown.open(path), "");
+    ASSERT_EQ(grown.read(piece, sizeof piece), sizeof piece);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "more";
+    EXPECT_EQ(readAll(grown), "it changed while it was read");
+
+    // The same size written again in place: only the time of the write tells.
+    Folder::write(path, std::string(20'000, 'x'));
+    InputFile rewritten;
+    ASSERT_EQ(rewritten.open(path), "");
+    const timespec later[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    EXPECT_EQ(readAll(rewritten), "it changed while it was read");
+    std::string whole;
+    EXPECT_EQ(readRegularFile(path, whole), "");
+    EXPECT_EQ(whole.size(), 20'000u);
+}
+
+TEST_F(InputFileTest, FileGrowingPastTheBoundWhileReadFails) {
+    const std::filesystem::path path = folder / "big.txt";
+    Folder::write(path, std::string(3 << 20, 'x'));
+    InputFile file;
+    ASSERT_EQ(file.open(path, 3 << 20), "");
+    std::ofstream(path, std::ios::binary | std::ios::app) << std::string(2 << 20, 'y');
+    std::vector<char> piece(1 << 20);
+    std::size_t total = 0;
+    for (std::size_t n; (n = file.read(piece.data(), piece.size())) != 0;)
+        total += n;
+    EXPECT_EQ(file.failure(), "it is larger than 3 MiB");
+    EXPECT_LE(total, std::size_t{3} << 20);
+}
+
+// A file that another program changes after the reader took its first piece.
+class MeddledSource final : public ByteSource {
+  public:
+    MeddledSource(InputFile& file, std::function<void()> meddle)
+        : file_(file), meddle_(std::move(meddle)) {}
+    std::size_t read(char* into, std::size_t size) override {
+        const std::size_t n = file_.read(into, size);
+        if (meddle_)
+            std::exchange(meddle_, nullptr)();
+        return n;
+    }
+    const std::string& failure() const override { return file_.failure(); }
+
+  private:
+    InputFile& file_;
+    std::function<void()> meddle_;
+};
+
+TEST_F(InputFileTest, PlanChangedWhileReadMakesNoRecordsAndSaysWhy) {
+    std::string plan = R"({"Project":[{"UUID":"p"}],"ATask":[)";
+    for (int i = 0; i < 200; ++i)
+        plan += std::string(i == 0 ? "" : ",") + R"({"UUID":"t)" + std::to_string(i) +
+                R"(","atttributes":{"name":"Task"},"relations":{"project":"p"}})";
+    plan += "]}    ";
+    const std::filesystem::path path = folder / "plan.json";
+    const auto cutTo = [&](off_t size) {
+        return [&path, size] { ::truncate(path.c_str(), size); };
+    };
+    // Cut to nothing; cut where the text still parses to its end; rewritten in place with a
+    // fault that stops the reader before the end, which only the time of the write shows.
+    const std::vector<std::function<void()>> meddles = {
+        cutTo(0), cutTo(static_cast<off_t>(plan.size() - 2)), [&path] {
+            std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(600).put('#');
+            const timespec later[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+            ::utimensat(AT_FDCWD, path.c_str(), later, 0);
+        }};
+    for (std::size_t i = 0; i < meddles.size(); ++i) {
+        Folder::write(path, plan);
+        InputFile file;
+        ASSERT_EQ(file.open(path), "");
+        MeddledSource source(file, meddles[i]);
+        Store store;
+        JSONImport import;
+        EXPECT_FALSE(import.createModelFromJSON(source, store, 512)) << i;
+        // As opening a plan does when the reader stopped early.
+        file.checkUnchanged();
+        EXPECT_EQ(file.failure(), "it changed while it was read") << i;
+        EXPECT_EQ(store.count(Entity::ATask), 0u) << i;
+        EXPECT_EQ(store.count(Entity::Project), 0u) << i;
+    }
 }
 
 } // namespace
