@@ -2,6 +2,8 @@
 
 #include "model/diagnostic_log.h"
 #include "model/entities.h"
+#include "model/prefetch.h"
+#include "schedule/placement_order.h"
 #include "schedule/placement_rules.h"
 #include "schedule/task_length_calc.h"
 
@@ -16,6 +18,7 @@ namespace mapolt {
 namespace {
 
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kReadAhead = 6;
 
 float endOf(const ATask* t) {
     return t->daysFromStart() + t->elapsedTime();
@@ -44,6 +47,15 @@ class Reach {
 
     std::size_t size() const { return tasks_.size(); }
     const std::vector<ATask*>& tasks() const { return tasks_; }
+    // Positions in the order the store keeps the records, which is the order of serials.
+    std::vector<std::uint32_t> inStoreOrder() const {
+        std::vector<std::uint32_t> order;
+        order.reserve(tasks_.size());
+        for (const std::uint32_t i : index_)
+            if (i != kNone)
+                order.push_back(i);
+        return order;
+    }
     std::uint32_t indexOf(const ATask* t) const {
         if (t == nullptr || t->serial() >= index_.size())
             return kNone;
@@ -99,7 +111,12 @@ class EditPlacement {
 
     void run() {
         bool looped = false;
-        for (const std::uint32_t v : order(looped)) {
+        const std::vector<std::uint32_t> nodes = order(looped);
+        for (std::size_t k = 0; k < nodes.size(); ++k) {
+            // The record of the task a few nodes on is read from memory while these are placed.
+            if (k + kReadAhead < nodes.size())
+                prefetchObject(tasks_[nodes[k + kReadAhead] % n_]);
+            const std::uint32_t v = nodes[k];
             if (v < n_)
                 place(v);
             else
@@ -117,7 +134,6 @@ class EditPlacement {
 
     // Node i places task i, node n + i rolls summary i up; each waits for what it reads.
     std::vector<std::uint32_t> order(bool& looped) const {
-        // Counted first, then filled in place: no list of edges beside the graph.
         const auto forEachEdge = [this](const auto& edge) {
             for (std::uint32_t i = 0; i < n_; ++i) {
                 const ATask* t = tasks_[i];
@@ -130,42 +146,10 @@ class EditPlacement {
                         edge(finish(i), s);
             }
         };
-        std::vector<std::uint32_t> first(2 * n_ + 1, 0);
-        std::vector<std::uint32_t> waiting(2 * n_, 0);
-        forEachEdge([&](std::uint32_t from, std::uint32_t to) {
-            ++first[from + 1];
-            ++waiting[to];
-        });
-        for (std::size_t v = 0; v < 2 * n_; ++v)
-            first[v + 1] += first[v];
-        std::vector<std::uint32_t> targets(first.back());
-        std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
-        forEachEdge([&](std::uint32_t from, std::uint32_t to) { targets[fill[from]++] = to; });
-        std::vector<std::uint32_t> result;
-        std::vector<bool> taken(2 * n_, false);
-        const auto used = [this](std::uint32_t v) {
-            return v < n_ || !tasks_[v - n_]->subTasks.empty();
-        };
-        const auto take = [&](std::uint32_t v) {
-            taken[v] = true;
-            result.push_back(v);
-        };
-        for (std::uint32_t v = 0; v < 2 * n_; ++v)
-            if (used(v) && waiting[v] == 0)
-                take(v);
-        for (std::size_t head = 0; head < result.size(); ++head) {
-            const std::uint32_t v = result[head];
-            for (std::uint32_t k = first[v]; k < first[v + 1]; ++k)
-                if (--waiting[targets[k]] == 0)
-                    take(targets[k]);
-        }
-        looped = false;
-        for (std::uint32_t v = 0; v < 2 * n_; ++v)
-            if (used(v) && !taken[v]) {
-                looped = true;
-                take(v);
-            }
-        return result;
+        std::vector<bool> rollsUp(n_);
+        for (std::uint32_t i = 0; i < n_; ++i)
+            rollsUp[i] = !tasks_[i]->subTasks.empty();
+        return PlacementOrder::of(n_, forEachEdge, rollsUp, reach_.inStoreOrder(), looped);
     }
 
     bool isFired(const ATask* t) const {
