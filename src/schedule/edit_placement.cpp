@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace mapolt {
@@ -128,27 +129,28 @@ class EditPlacement {
     }
 
   private:
-    std::uint32_t finish(std::uint32_t i) const {
-        return static_cast<std::uint32_t>(tasks_[i]->subTasks.empty() ? i : n_ + i);
-    }
-
     // Node i places task i, node n + i rolls summary i up; each waits for what it reads.
     std::vector<std::uint32_t> order(bool& looped) const {
-        const auto forEachEdge = [this](const auto& edge) {
-            for (std::uint32_t i = 0; i < n_; ++i) {
-                const ATask* t = tasks_[i];
-                if (const std::uint32_t p = reach_.indexOf(t->superTask()); p != kNone) {
-                    edge(p, i);
-                    edge(finish(i), static_cast<std::uint32_t>(n_ + p));
-                }
-                for (const DepLink* l : t->dependTasks)
-                    if (const std::uint32_t s = reach_.indexOf(l->dependeeTask()); s != kNone)
-                        edge(finish(i), s);
-            }
-        };
+        // The records are read once; the order reads the edges twice.
         std::vector<bool> rollsUp(n_);
-        for (std::uint32_t i = 0; i < n_; ++i)
-            rollsUp[i] = !tasks_[i]->subTasks.empty();
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;
+        edges.reserve(2 * n_);
+        for (std::uint32_t i = 0; i < n_; ++i) {
+            const ATask* t = tasks_[i];
+            rollsUp[i] = !t->subTasks.empty();
+            const auto finish = static_cast<std::uint32_t>(rollsUp[i] ? n_ + i : i);
+            if (const std::uint32_t p = reach_.indexOf(t->superTask()); p != kNone) {
+                edges.emplace_back(p, i);
+                edges.emplace_back(finish, static_cast<std::uint32_t>(n_ + p));
+            }
+            for (const DepLink* l : t->dependTasks)
+                if (const std::uint32_t s = reach_.indexOf(l->dependeeTask()); s != kNone)
+                    edges.emplace_back(finish, s);
+        }
+        const auto forEachEdge = [&edges](const auto& edge) {
+            for (const auto& [from, to] : edges)
+                edge(from, to);
+        };
         return PlacementOrder::of(n_, forEachEdge, rollsUp, reach_.inStoreOrder(), looped);
     }
 
