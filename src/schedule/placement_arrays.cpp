@@ -31,8 +31,10 @@ PlacementArrays::PlacementArrays(const Store& store) {
     store.forEachLive<ATask>([&](ATask* t) {
         if (tasks.empty())
             low = t->serial();
-        index.resize(offsetOf(t) + std::size_t{1}, kNone);
-        index.back() = static_cast<std::uint32_t>(tasks.size());
+        const std::uint32_t offset = offsetOf(t);
+        if (offset >= index.size())
+            index.resize(offset + std::size_t{1}, kNone);
+        index[offset] = static_cast<std::uint32_t>(tasks.size());
         tasks.push_back(t);
         start.push_back(t->daysFromStart());
         elapsed.push_back(t->elapsedTime());
