@@ -2,7 +2,9 @@
 #include "project_generator.h"
 
 #include "model/entities.h"
+#include "model/preferences.h"
 #include "model/store.h"
+#include "schedule/dependency_links.h"
 #include "schedule/task_editing.h"
 
 #include <benchmark/benchmark.h>
@@ -11,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -125,6 +128,26 @@ void headEdit(benchmark::State& state, Shape shape) {
     state.counters["last_start"] = p->tasks.back()->daysFromStart();
 }
 
+// A new link from the first leaf to the leaf three places below it, taken back between runs:
+// what the engine does downstream of a link made near the top of the plan.
+void linkAtHead(benchmark::State& state, Shape shape) {
+    Project p = placedProject(shape, static_cast<int>(state.range(0)));
+    std::vector<ATask*> leaves;
+    for (ATask* t : p->tasks)
+        if (t->subTasks.empty() && leaves.size() < 4)
+            leaves.push_back(t);
+    MemoryPreferences preferences;
+    DependencyLinks links(p->store, preferences, p->engine);
+    for (auto _ : state) {
+        links.makeDepenantFrom(leaves[0], leaves[3]);
+        state.PauseTiming();
+        p->store.undoManager().undo();
+        p->store.undoManager().removeAllActions();
+        state.ResumeTiming();
+    }
+    state.counters["last_start"] = p->tasks.back()->daysFromStart();
+}
+
 void registerAll() {
     const std::pair<Shape, const char*> shapes[] = {{Shape::Chain, "Chain"},
                                                     {Shape::Dag, "Dag"},
@@ -144,6 +167,12 @@ void registerAll() {
                 ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("BM_Edit/") + shapeName + "/Head").c_str(),
                                      [shape](benchmark::State& s) { headEdit(s, shape); })
+            ->Arg(1'000)
+            ->Arg(10'000)
+            ->Arg(100'000)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("BM_Edit/") + shapeName + "/LinkAtHead").c_str(),
+                                     [shape](benchmark::State& s) { linkAtHead(s, shape); })
             ->Arg(1'000)
             ->Arg(10'000)
             ->Arg(100'000)

@@ -20,6 +20,8 @@ class OutlineEngine {
     virtual void moveSubtasksForTask(ATask* task) = 0;
     virtual void calcDepsFor(ATask* task) = 0;
     virtual void moveSupertaskForTask(ATask* task) = 0;
+    // The three above in that order, as the run of one queued edit places them.
+    virtual void propagateFrom(ATask* task) = 0;
 };
 
 // Everything an editing command asks of the engine: durations both ways, invalidation, and

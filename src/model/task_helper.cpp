@@ -461,11 +461,8 @@ void TaskHelper::makeTree(const std::vector<ATask*>& tasks, bool firstTaskIsSupe
             makeDepenantFrom(processed[i - 1], x);
     }
     reIndexProject();
-    if (head != nullptr && taskLengthCalc_ != nullptr) {
-        taskLengthCalc_->moveSubtasksForTask(head);
-        taskLengthCalc_->calcDepsFor(head);
-        taskLengthCalc_->moveSupertaskForTask(head);
-    }
+    if (head != nullptr && taskLengthCalc_ != nullptr)
+        taskLengthCalc_->propagateFrom(head);
     postProjectChanged(this);
 }
 

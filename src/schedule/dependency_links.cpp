@@ -3,10 +3,10 @@
 #include "model/entities.h"
 #include "model/notification_center.h"
 #include "model/preferences.h"
+#include "model/serial_index.h"
 #include "model/store.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace mapolt {
@@ -86,11 +86,18 @@ bool DependencyLinks::cyclicCheck(ATask* predecessor, ATask* connectingTask) {
 // the placement of such a loop never settles. The link is refused when its successor, or a
 // task above or below it, reaches the predecessor along those placement steps.
 bool DependencyLinks::closesPlacementLoop(ATask* predecessor, ATask* successor) const {
-    std::unordered_set<const ATask*> reached;
-    std::unordered_set<const ATask*> subtreeReached;
+    constexpr std::uint32_t kReached = 1;
+    constexpr std::uint32_t kSubtreeReached = 2;
+    SerialIndex marks(0);
     std::vector<ATask*> pending;
+    const auto firstTime = [&marks](const ATask* t, std::uint32_t mark) {
+        std::uint32_t& m = marks[t];
+        const bool first = (m & mark) == 0;
+        m |= mark;
+        return first;
+    };
     const auto reach = [&](ATask* t) {
-        if (reached.insert(t).second)
+        if (firstTime(t, kReached))
             pending.push_back(t);
     };
     const auto reachPlacedBy = [&](ATask* target) {
@@ -101,7 +108,7 @@ bool DependencyLinks::closesPlacementLoop(ATask* predecessor, ATask* successor) 
         while (!below.empty()) {
             ATask* t = below.back();
             below.pop_back();
-            if (!subtreeReached.insert(t).second)
+            if (!firstTime(t, kSubtreeReached))
                 continue;
             reach(t);
             for (ATask* sub : t->subTasks())
@@ -137,27 +144,28 @@ std::vector<ATask*> DependencyLinks::edgesOf(ATask* task, ATask* extra) const {
 // the call stack. A task whose component was already popped is not explored again: it cannot
 // reach a task still on the stack, so a fresh visit could not lower any lowlink.
 bool DependencyLinks::cyclicCheckTarjan(ATask* start, ATask* connectingTask) {
-    std::unordered_map<const ATask*, int> indexOf;
-    std::unordered_set<const ATask*> onStack;
+    SerialIndex indexOf;
+    // By index.
+    std::vector<bool> onStack;
     std::vector<ATask*> cycleStack;
     std::vector<TarjanTask> calls;
     int index = 0;
     const auto visit = [&](ATask* t, ATask* extra) {
-        indexOf[t] = index;
+        indexOf[t] = static_cast<std::uint32_t>(index);
         calls.push_back(TarjanTask{t, index, index, 0, edgesOf(t, extra)});
         ++index;
         cycleStack.push_back(t);
-        onStack.insert(t);
+        onStack.push_back(true);
     };
     visit(start, connectingTask);
     while (true) {
         TarjanTask& v = calls.back();
         if (v.nextEdge < v.edges.size()) {
             ATask* w = v.edges[v.nextEdge++];
-            if (onStack.contains(w))
-                v.lowlink = std::min(v.lowlink, indexOf[w]);
-            else if (!indexOf.contains(w))
+            if (const std::uint32_t i = indexOf.find(w); i == SerialIndex::kNone)
                 visit(w, nullptr);
+            else if (onStack[i])
+                v.lowlink = std::min(v.lowlink, static_cast<int>(i));
             continue;
         }
         const TarjanTask done = std::move(calls.back());
@@ -167,7 +175,7 @@ bool DependencyLinks::cyclicCheckTarjan(ATask* start, ATask* connectingTask) {
             while (!cycleStack.empty()) {
                 ATask* t = cycleStack.back();
                 cycleStack.pop_back();
-                onStack.erase(t);
+                onStack[indexOf.find(t)] = false;
                 ++popped;
                 if (t == done.task)
                     break;

@@ -3,6 +3,7 @@
 #include "model/diagnostic_log.h"
 #include "model/entities.h"
 #include "model/prefetch.h"
+#include "model/serial_index.h"
 #include "schedule/placement_order.h"
 #include "schedule/placement_rules.h"
 #include "schedule/task_length_calc.h"
@@ -18,7 +19,7 @@ namespace mapolt {
 
 namespace {
 
-constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+constexpr std::uint32_t kNone = SerialIndex::kNone;
 constexpr std::size_t kReadAhead = 6;
 
 float endOf(const ATask* t) {
@@ -52,24 +53,16 @@ class Reach {
     std::vector<std::uint32_t> inStoreOrder() const {
         std::vector<std::uint32_t> order;
         order.reserve(tasks_.size());
-        for (const std::uint32_t i : index_)
-            if (i != kNone)
-                order.push_back(i);
+        index_.forEachSet([&order](std::uint32_t i) { order.push_back(i); });
         return order;
     }
-    std::uint32_t indexOf(const ATask* t) const {
-        if (t == nullptr || t->serial() >= index_.size())
-            return kNone;
-        return index_[t->serial()];
-    }
+    std::uint32_t indexOf(const ATask* t) const { return index_.find(t); }
 
   private:
     void visit(ATask* t, bool carries) {
         if (t == nullptr)
             return;
-        if (t->serial() >= index_.size())
-            index_.resize(std::max<std::size_t>(2 * index_.size(), t->serial() + 1), kNone);
-        std::uint32_t& i = index_[t->serial()];
+        std::uint32_t& i = index_[t];
         if (i == kNone) {
             i = static_cast<std::uint32_t>(tasks_.size());
             tasks_.push_back(t);
@@ -85,15 +78,16 @@ class Reach {
     std::vector<ATask*> tasks_;
     std::vector<bool> carries_;
     std::vector<std::uint32_t> pending_;
-    // By serial: records are numbered densely, and a vector is far quicker than a hash.
-    std::vector<std::uint32_t> index_;
+    SerialIndex index_;
 };
+
+enum class Scope { WholeEdit, SuccessorsOnly };
 
 class EditPlacement {
   public:
-    EditPlacement(TaskLengthCalc& durations, ATask* edited)
+    EditPlacement(TaskLengthCalc& durations, ATask* edited, Scope scope)
         : durations_(durations), reach_(edited, std::numeric_limits<std::size_t>::max()),
-          n_(reach_.size()), tasks_(reach_.tasks()) {
+          n_(reach_.size()), tasks_(reach_.tasks()), scope_(scope) {
         fired_.assign(n_, false);
         rollsUp_.assign(n_, false);
         touched_.assign(n_, false);
@@ -104,10 +98,12 @@ class EditPlacement {
             end0_[i] = endOf(tasks_[i]);
         }
         // The edited task and the summaries above it place their successors in any case.
-        for (ATask* t = edited; t != nullptr; t = t->superTask()) {
-            fired_[reach_.indexOf(t)] = true;
-            rollsUp_[reach_.indexOf(t)] = t != edited;
-        }
+        fired_[edited_] = true;
+        if (scope_ == Scope::WholeEdit)
+            for (ATask* t = edited->superTask(); t != nullptr; t = t->superTask()) {
+                fired_[reach_.indexOf(t)] = true;
+                rollsUp_[reach_.indexOf(t)] = true;
+            }
     }
 
     void run() {
@@ -204,7 +200,7 @@ class EditPlacement {
         if (received)
             markParent(rollsUp_, t);
         if (i == edited_) {
-            if (!t->subTasks.empty())
+            if (!t->subTasks.empty() && scope_ == Scope::WholeEdit)
                 carrySubtree(t);
         } else if (received && !t->lockedStart()) {
             placeFromFiredLinks(t);
@@ -266,6 +262,7 @@ class EditPlacement {
     std::vector<bool> touched_;
     std::vector<float> start0_;
     std::vector<float> end0_;
+    Scope scope_;
     // The edited task is the first one reached.
     static constexpr std::uint32_t edited_ = 0;
 };
@@ -277,7 +274,11 @@ std::size_t editReach(ATask* edited, std::size_t limit) {
 }
 
 void placeEditInDependencyOrder(TaskLengthCalc& durations, ATask* edited) {
-    EditPlacement(durations, edited).run();
+    EditPlacement(durations, edited, Scope::WholeEdit).run();
+}
+
+void placeSuccessorsInDependencyOrder(TaskLengthCalc& durations, ATask* predecessor) {
+    EditPlacement(durations, predecessor, Scope::SuccessorsOnly).run();
 }
 
 } // namespace mapolt

@@ -21,4 +21,9 @@ std::size_t editReach(ATask* edited, std::size_t limit);
 // summaries above the edited task place their successors in any case.
 void placeEditInDependencyOrder(TaskLengthCalc& durations, ATask* edited);
 
+// The same placement for the successors of `predecessor` alone, as after a new link: its
+// subtree stays where it is and the summaries above it are neither rolled up nor place their
+// successors, unless a task placed in the run lies below them.
+void placeSuccessorsInDependencyOrder(TaskLengthCalc& durations, ATask* predecessor);
+
 } // namespace mapolt

@@ -35,19 +35,37 @@ void Propagator::addInvalidTask(InvalidTask record) {
 void Propagator::recalcFromInvalids() {
     while (!invalidTasks_.empty()) {
         const InvalidTask& front = invalidTasks_.front();
-        auto* t = static_cast<ATask*>(context_.liveRecord(Entity::ATask, front.taskSerial));
-        if (t != nullptr && editReach(t, kExactWalkReach) > kExactWalkReach) {
-            placeEditInDependencyOrder(durations_, t);
-        } else if (t != nullptr) {
-            push(Step::MoveSupertask, t);
-            push(Step::DepsForSub, t);
-            push(Step::MoveSubtasks, t);
-            run();
-        }
+        if (auto* t = static_cast<ATask*>(context_.liveRecord(Entity::ATask, front.taskSerial)))
+            placeOrWalkFrom(t);
         invalidTasks_.pop_front();
     }
     endWalk();
     context_.flushPendingChanges();
+}
+
+void Propagator::propagateFrom(ATask* task) {
+    placeOrWalkFrom(task);
+    endWalk();
+}
+
+// The queue's walk keeps what it learnt of earlier records' visits for the later ones.
+void Propagator::placeOrWalkFrom(ATask* task) {
+    if (placedInDependencyOrder(task, false))
+        return;
+    push(Step::MoveSupertask, task);
+    push(Step::DepsForSub, task);
+    push(Step::MoveSubtasks, task);
+    run();
+}
+
+bool Propagator::placedInDependencyOrder(ATask* task, bool successorsOnly) {
+    if (editReach(task, kExactWalkReach) <= kExactWalkReach)
+        return false;
+    if (successorsOnly)
+        placeSuccessorsInDependencyOrder(durations_, task);
+    else
+        placeEditInDependencyOrder(durations_, task);
+    return true;
 }
 
 void Propagator::invalidateTask(ATask* task, bool andChildren) {
@@ -76,6 +94,8 @@ void Propagator::recalcAllSupers(Store& context) {
 }
 
 void Propagator::calcDepsForSub(ATask* task) {
+    if (placedInDependencyOrder(task, true))
+        return;
     push(Step::DepsForSub, task);
     run();
     endWalk();

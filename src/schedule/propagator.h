@@ -30,7 +30,8 @@ class TaskLengthCalc;
 //
 // An edit that can reach more than a couple of thousand tasks is not walked at all: its tasks
 // are placed once each in dependency order (see edit_placement.h), which gives the walk's
-// result wherever no summary is involved and stays linear on any project.
+// result wherever no summary is involved and stays linear on any project. That holds for a
+// queued edit, for the successors of a new link and for a run of tasks made into a tree.
 class Propagator {
   public:
     Propagator(Store& context, TaskLengthCalc& durations);
@@ -43,6 +44,8 @@ class Propagator {
     // predecessors, so a calendar change or a plan never placed is settled at once.
     void recalcProject(Store& context);
     void recalcAllSupers(Store& context);
+    // Moves the task's subtree, places its successors and moves the summaries above it.
+    void propagateFrom(ATask* task);
     void calcDepsForSub(ATask* task);
     float dependeeDist(ATask* successor, ATask* exclude) const;
     void moveSubtasksForTask(ATask* task);
@@ -78,6 +81,10 @@ class Propagator {
     // An edit that reaches more tasks than this is placed in dependency order instead.
     static constexpr std::size_t kExactWalkReach = 2'000;
 
+    // Places in dependency order what an edit of the task reaches, or only its successors,
+    // when that is too much to walk; false when the walk is to run.
+    bool placedInDependencyOrder(ATask* task, bool successorsOnly);
+    void placeOrWalkFrom(ATask* task);
     void run();
     void endWalk();
     bool overBudget() const { return framesRun_ > budget_; }

@@ -65,6 +65,7 @@ class TaskLengthCalc final : public ScheduleEngine {
     float dependeeDist(ATask* successor, ATask* exclude) const;
     void moveSubtasksForTask(ATask* task) override;
     void moveSupertaskForTask(ATask* task) override;
+    void propagateFrom(ATask* task) override;
     void recalcSuper(ATask* task);
     void bumpSuper(ATask* task, float bumpAmount) override;
     void invalidDeps(const InvalidTask& record, float bumpAmount);

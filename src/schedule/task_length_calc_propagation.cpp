@@ -36,6 +36,9 @@ void TaskLengthCalc::moveSubtasksForTask(ATask* task) {
 void TaskLengthCalc::moveSupertaskForTask(ATask* task) {
     propagator_->moveSupertaskForTask(task);
 }
+void TaskLengthCalc::propagateFrom(ATask* task) {
+    propagator_->propagateFrom(task);
+}
 void TaskLengthCalc::recalcSuper(ATask* task) {
     propagator_->recalcSuper(task);
 }

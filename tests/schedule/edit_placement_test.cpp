@@ -6,6 +6,8 @@
 #include "support/schedule_builder.h"
 
 #include "model/entities.h"
+#include "model/preferences.h"
+#include "schedule/dependency_links.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +24,8 @@ float endOf(const ATask* t) {
     return t->daysFromStart() + t->elapsedTime();
 }
 
-// The duration engine with every queued edit placed in dependency order, whatever its reach.
+// The duration engine with every queued edit, every new link's successors and every run made
+// into a tree placed in dependency order, whatever the reach.
 class DependencyOrderEdits final : public ScheduleEngine {
   public:
     explicit DependencyOrderEdits(ScheduleFixture& fx) : fx_(fx) {}
@@ -46,12 +49,13 @@ class DependencyOrderEdits final : public ScheduleEngine {
         }
         fx_.store.flushPendingChanges();
     }
+    void propagateFrom(ATask* task) override { placeEditInDependencyOrder(fx_.engine, task); }
     void recalcAllSupers(Store& context) override { fx_.engine.recalcAllSupers(context); }
     void bumpSuper(ATask* task, float bumpAmount) override {
         fx_.engine.bumpSuper(task, bumpAmount);
     }
     void moveSubtasksForTask(ATask* task) override { fx_.engine.moveSubtasksForTask(task); }
-    void calcDepsFor(ATask* task) override { fx_.engine.calcDepsFor(task); }
+    void calcDepsFor(ATask* task) override { placeSuccessorsInDependencyOrder(fx_.engine, task); }
     void moveSupertaskForTask(ATask* task) override { fx_.engine.moveSupertaskForTask(task); }
 
   private:
@@ -183,6 +187,37 @@ TEST_F(LargeEditTest, ChainInASummaryAndTheSummarysSuccessorFollowAnEditAtTheHea
 
     fx.store.undoManager().undo();
     EXPECT_FLOAT_EQ(endOf(group), groupEnd) << "one undo step restores the dates";
+    EXPECT_FLOAT_EQ(after->daysFromStart(), groupEnd);
+}
+
+// A new link at the head of a long chain places the chain, its summary and the summary's
+// successor in one run, as an edit there would; the link's predecessor stays put.
+TEST_F(LargeEditTest, NewLinkAtTheHeadPlacesEverythingDownstreamInOneRun) {
+    ATask* first = fx.leaf(40.0f, 0.0f, "First");
+    ATask* group = fx.leaf(0.0f, 0.0f, "G");
+    const std::vector<ATask*> tasks = chain(3'000, group);
+    ATask* after = fx.leaf(8.0f, 0.0f, "After");
+    link(group, after);
+    fx.engine.recalcProject(fx.store);
+    ASSERT_FLOAT_EQ(tasks.front()->daysFromStart(), 0.0f);
+    const float groupEnd = endOf(group);
+
+    MemoryPreferences preferences;
+    DependencyLinks links(fx.store, preferences, fx.engine);
+    ASSERT_EQ(links.makeDepenantFrom(first, tasks.front()), DependencyLinks::kLinked);
+    EXPECT_FLOAT_EQ(first->daysFromStart(), 0.0f);
+    EXPECT_FLOAT_EQ(tasks.front()->daysFromStart(), endOf(first));
+    for (std::size_t i = 1; i < tasks.size(); ++i)
+        ASSERT_FLOAT_EQ(tasks[i]->daysFromStart(), endOf(tasks[i - 1])) << "task " << i;
+    EXPECT_FLOAT_EQ(group->daysFromStart(), endOf(first));
+    EXPECT_FLOAT_EQ(endOf(group), endOf(tasks.back()));
+    EXPECT_GT(endOf(group), groupEnd);
+    EXPECT_FLOAT_EQ(after->daysFromStart(), endOf(group));
+
+    fx.store.undoManager().undo();
+    EXPECT_TRUE(first->dependTasks.empty());
+    EXPECT_FLOAT_EQ(tasks.front()->daysFromStart(), 0.0f);
+    EXPECT_FLOAT_EQ(endOf(group), groupEnd);
     EXPECT_FLOAT_EQ(after->daysFromStart(), groupEnd);
 }
 

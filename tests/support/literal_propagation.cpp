@@ -54,12 +54,15 @@ void LiteralPropagation::addInvalidTask(InvalidTask record) {
 
 void LiteralPropagation::recalcFromInvalids() {
     while (!invalidTasks_.empty()) {
-        ATask* t = invalidTasks_.front().task;
-        moveSubtasksForTask(t);
-        calcDepsFor(t);
-        moveSupertaskForTask(t);
+        propagateFrom(invalidTasks_.front().task);
         invalidTasks_.pop_front();
     }
+}
+
+void LiteralPropagation::propagateFrom(ATask* task) {
+    moveSubtasksForTask(task);
+    calcDepsFor(task);
+    moveSupertaskForTask(task);
 }
 
 void LiteralPropagation::recalcAllSupers(Store& context) {

@@ -35,6 +35,7 @@ class LiteralPropagation final : public ScheduleEngine {
     void moveSubtasksForTask(ATask* task) override;
     void calcDepsFor(ATask* task) override;
     void moveSupertaskForTask(ATask* task) override;
+    void propagateFrom(ATask* task) override;
 
     void calcDepsForSub(ATask* task);
     float dependeeDist(ATask* successor, ATask* exclude);
