@@ -155,6 +155,21 @@ void linkAtHead(benchmark::State& state, Shape shape) {
     state.counters["last_start"] = p->tasks.back()->daysFromStart();
 }
 
+// Every summary queued and run, as after tasks are pasted into the plan.
+void allSummaries(benchmark::State& state, Shape shape) {
+    Project p = placedProject(shape, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        {
+            UndoCommandGroup command(p->store.undoManager());
+            p->engine.recalcAllSupers(p->store);
+        }
+        state.PauseTiming();
+        p->store.undoManager().removeAllActions();
+        state.ResumeTiming();
+    }
+    state.counters["last_start"] = p->tasks.back()->daysFromStart();
+}
+
 void registerAll() {
     const std::pair<Shape, const char*> shapes[] = {{Shape::Chain, "Chain"},
                                                     {Shape::Dag, "Dag"},
@@ -179,6 +194,13 @@ void registerAll() {
                     ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("BM_Edit/") + shapeName + "/Head").c_str(),
                                      [shape](benchmark::State& s) { headEdit(s, shape); })
+            ->Arg(1'000)
+            ->Arg(10'000)
+            ->Arg(100'000)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(
+            (std::string("BM_Edit/") + shapeName + "/AllSummaries").c_str(),
+            [shape](benchmark::State& s) { allSummaries(s, shape); })
             ->Arg(1'000)
             ->Arg(10'000)
             ->Arg(100'000)

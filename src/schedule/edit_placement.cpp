@@ -26,14 +26,18 @@ float endOf(const ATask* t) {
     return t->daysFromStart() + t->elapsedTime();
 }
 
-// The tasks an edit can reach. A task reached along a link, and the edited task itself,
-// carries its subtree; a summary reached only from below is rolled up, not moved.
+// The tasks edits can reach. A task reached along a link, and an edited task itself,
+// carries its subtree; a summary reached only from below is rolled up, not moved. The edited
+// tasks come first, in the order given.
 class Reach {
   public:
-    Reach(ATask* edited, std::size_t limit) : limit_(limit) {
-        visit(edited, true);
-        for (ATask* p = edited->superTask(); p != nullptr; p = p->superTask())
-            visit(p, false);
+    Reach(const std::vector<ATask*>& edited, std::size_t limit) : limit_(limit) {
+        for (ATask* t : edited)
+            visit(t, true);
+        editedCount_ = tasks_.size();
+        for (ATask* t : edited)
+            for (ATask* p = t->superTask(); p != nullptr; p = p->superTask())
+                visit(p, false);
         while (!pending_.empty() && tasks_.size() <= limit_) {
             const std::uint32_t i = pending_.back();
             pending_.pop_back();
@@ -48,6 +52,7 @@ class Reach {
     }
 
     std::size_t size() const { return tasks_.size(); }
+    std::size_t editedCount() const { return editedCount_; }
     const std::vector<ATask*>& tasks() const { return tasks_; }
     // Positions in the order the store keeps the records, which is the order of serials.
     std::vector<std::uint32_t> inStoreOrder() const {
@@ -75,6 +80,7 @@ class Reach {
     }
 
     std::size_t limit_;
+    std::size_t editedCount_ = 0;
     std::vector<ATask*> tasks_;
     std::vector<bool> carries_;
     std::vector<std::uint32_t> pending_;
@@ -85,10 +91,9 @@ enum class Scope { WholeEdit, SuccessorsOnly };
 
 class EditPlacement {
   public:
-    EditPlacement(TaskLengthCalc& durations, ATask* edited, Scope scope)
+    EditPlacement(TaskLengthCalc& durations, const std::vector<ATask*>& edited, Scope scope)
         : durations_(durations), reach_(edited, std::numeric_limits<std::size_t>::max()),
           n_(reach_.size()), tasks_(reach_.tasks()), scope_(scope) {
-        fired_.assign(n_, false);
         rollsUp_.assign(n_, false);
         touched_.assign(n_, false);
         start0_.resize(n_);
@@ -97,13 +102,16 @@ class EditPlacement {
             start0_[i] = tasks_[i]->daysFromStart();
             end0_[i] = endOf(tasks_[i]);
         }
-        // The edited task and the summaries above it place their successors in any case.
-        fired_[edited_] = true;
+        // The edited tasks and the summaries above them place their successors in any case.
+        edits_ = static_cast<std::uint32_t>(reach_.editedCount());
+        fired_.assign(edits_, true);
+        fired_.resize(n_, false);
         if (scope_ == Scope::WholeEdit)
-            for (ATask* t = edited->superTask(); t != nullptr; t = t->superTask()) {
-                fired_[reach_.indexOf(t)] = true;
-                rollsUp_[reach_.indexOf(t)] = true;
-            }
+            for (const ATask* e : edited)
+                for (const ATask* t = e->superTask(); t != nullptr; t = t->superTask()) {
+                    fired_[reach_.indexOf(t)] = true;
+                    rollsUp_[reach_.indexOf(t)] = true;
+                }
     }
 
     void run() {
@@ -193,20 +201,23 @@ class EditPlacement {
             flags[p] = true;
     }
 
+    bool isEdited(std::uint32_t i) const { return i < edits_; }
+
     void place(std::uint32_t i) {
         ATask* t = tasks_[i];
-        const bool received = i != edited_ && hasFiredPredecessor(t);
+        // An edited task keeps the start its edit gave it. Among several, one that another
+        // reaches is placed from it, as running the edits one after the other would do.
+        const bool received = (!isEdited(i) || edits_ > 1) && hasFiredPredecessor(t);
         // A task reached along a link has its summaries rolled up, locked or not.
         if (received)
             markParent(rollsUp_, t);
-        if (i == edited_) {
-            if (!t->subTasks.empty() && scope_ == Scope::WholeEdit)
-                carrySubtree(t);
-        } else if (received && !t->lockedStart()) {
+        if (received && !t->lockedStart()) {
             placeFromFiredLinks(t);
             fired_[i] = true;
             if (!t->subTasks.empty())
                 carrySubtree(t);
+        } else if (isEdited(i) && !t->subTasks.empty() && scope_ == Scope::WholeEdit) {
+            carrySubtree(t);
         }
         if (fired_[i] || t->daysFromStart() != start0_[i])
             markParent(touched_, t);
@@ -263,22 +274,27 @@ class EditPlacement {
     std::vector<float> start0_;
     std::vector<float> end0_;
     Scope scope_;
-    // The edited task is the first one reached.
-    static constexpr std::uint32_t edited_ = 0;
+    // The edited tasks are the first ones reached.
+    std::uint32_t edits_ = 0;
 };
 
 } // namespace
 
-std::size_t editReach(ATask* edited, std::size_t limit) {
+std::size_t editReach(const std::vector<ATask*>& edited, std::size_t limit) {
     return Reach(edited, limit).size();
 }
 
 void placeEditInDependencyOrder(TaskLengthCalc& durations, ATask* edited) {
-    EditPlacement(durations, edited, Scope::WholeEdit).run();
+    EditPlacement(durations, {edited}, Scope::WholeEdit).run();
+}
+
+void placeEditsInDependencyOrder(TaskLengthCalc& durations, const std::vector<ATask*>& edited) {
+    if (!edited.empty())
+        EditPlacement(durations, edited, Scope::WholeEdit).run();
 }
 
 void placeSuccessorsInDependencyOrder(TaskLengthCalc& durations, ATask* predecessor) {
-    EditPlacement(durations, predecessor, Scope::SuccessorsOnly).run();
+    EditPlacement(durations, {predecessor}, Scope::SuccessorsOnly).run();
 }
 
 } // namespace mapolt

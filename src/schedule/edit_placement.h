@@ -1,15 +1,16 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 namespace mapolt {
 
 class ATask;
 class TaskLengthCalc;
 
-// How many tasks an edit of `edited` can reach: its summaries, its subtree, the successors
+// How many tasks edits of `edited` can reach: its summaries, its subtree, the successors
 // along links and everything they carry, transitively. Counting stops past `limit`.
-std::size_t editReach(ATask* edited, std::size_t limit);
+std::size_t editReach(const std::vector<ATask*>& edited, std::size_t limit);
 
 // Places what an edit of `edited` drags along, each task once, after the final ends of its
 // predecessors and after its summary's placement; each summary reached is rolled up once,
@@ -20,6 +21,10 @@ std::size_t editReach(ATask* edited, std::size_t limit);
 // without predecessors, and a summary whose span moved places its own successors. The
 // summaries above the edited task place their successors in any case.
 void placeEditInDependencyOrder(TaskLengthCalc& durations, ATask* edited);
+
+// The same placement for several edits at once, each task still placed once: what running
+// them one after the other places, in one pass.
+void placeEditsInDependencyOrder(TaskLengthCalc& durations, const std::vector<ATask*>& edited);
 
 // The same placement for the successors of `predecessor` alone, as after a new link: its
 // subtree stays where it is and the summaries above it are neither rolled up nor place their

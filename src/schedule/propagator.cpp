@@ -59,7 +59,7 @@ void Propagator::placeOrWalkFrom(ATask* task) {
 }
 
 bool Propagator::placedInDependencyOrder(ATask* task, bool successorsOnly) {
-    if (editReach(task, kExactWalkReach) <= kExactWalkReach)
+    if (editReach({task}, kExactWalkReach) <= kExactWalkReach)
         return false;
     if (successorsOnly)
         placeSuccessorsInDependencyOrder(durations_, task);
@@ -86,10 +86,23 @@ void Propagator::recalcProject(Store& context) {
     placeInDependencyOrder(context, durations_);
 }
 
+// Queued one by one, every summary of a large plan would place most of the plan again.
 void Propagator::recalcAllSupers(Store& context) {
+    std::vector<ATask*> summaries;
     for (ATask* t : context.fetch<ATask>())
         if (!t->subTasks.empty())
-            addInvalidTask(InvalidTask{.task = t});
+            summaries.push_back(t);
+    if (editReach(summaries, kExactWalkReach) > kExactWalkReach) {
+        // The edits queued before run first, as they would ahead of the summaries.
+        recalcFromInvalids();
+        for (ATask* s : summaries)
+            s->set(&ATask::invalid, true);
+        placeEditsInDependencyOrder(durations_, summaries);
+        context_.flushPendingChanges();
+        return;
+    }
+    for (ATask* s : summaries)
+        addInvalidTask(InvalidTask{.task = s});
     recalcFromInvalids();
 }
 
