@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -170,6 +171,15 @@ void allSummaries(benchmark::State& state, Shape shape) {
     state.counters["last_start"] = p->tasks.back()->daysFromStart();
 }
 
+// A thousand, ten thousand and a hundred thousand tasks, timed in milliseconds.
+void registerBySize(const std::string& name, std::function<void(benchmark::State&)> run) {
+    benchmark::RegisterBenchmark(name.c_str(), std::move(run))
+        ->Arg(1'000)
+        ->Arg(10'000)
+        ->Arg(100'000)
+        ->Unit(benchmark::kMillisecond);
+}
+
 void registerAll() {
     const std::pair<Shape, const char*> shapes[] = {{Shape::Chain, "Chain"},
                                                     {Shape::Dag, "Dag"},
@@ -180,37 +190,18 @@ void registerAll() {
                                                     {State::NeverPlaced, "NeverPlaced"}};
     const std::pair<Caches, const char*> caches[] = {{Caches::Warm, "BM_Recalc/"},
                                                      {Caches::Cold, "BM_RecalcCold/"}};
+    const std::pair<void (*)(benchmark::State&, Shape), const char*> edits[] = {
+        {headEdit, "/Head"}, {allSummaries, "/AllSummaries"}, {linkAtHead, "/LinkAtHead"}};
     for (const auto& [shape, shapeName] : shapes) {
         for (const auto& [cache, family] : caches)
             for (const auto& [which, stateName] : states)
-                benchmark::RegisterBenchmark(
-                    (std::string(family) + shapeName + "/" + stateName).c_str(),
-                    [shape, which, cache](benchmark::State& s) {
-                        fullRecalculation(s, shape, which, cache);
-                    })
-                    ->Arg(1'000)
-                    ->Arg(10'000)
-                    ->Arg(100'000)
-                    ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string("BM_Edit/") + shapeName + "/Head").c_str(),
-                                     [shape](benchmark::State& s) { headEdit(s, shape); })
-            ->Arg(1'000)
-            ->Arg(10'000)
-            ->Arg(100'000)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(
-            (std::string("BM_Edit/") + shapeName + "/AllSummaries").c_str(),
-            [shape](benchmark::State& s) { allSummaries(s, shape); })
-            ->Arg(1'000)
-            ->Arg(10'000)
-            ->Arg(100'000)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string("BM_Edit/") + shapeName + "/LinkAtHead").c_str(),
-                                     [shape](benchmark::State& s) { linkAtHead(s, shape); })
-            ->Arg(1'000)
-            ->Arg(10'000)
-            ->Arg(100'000)
-            ->Unit(benchmark::kMillisecond);
+                registerBySize(std::string(family) + shapeName + "/" + stateName,
+                               [shape, which, cache](benchmark::State& s) {
+                                   fullRecalculation(s, shape, which, cache);
+                               });
+        for (const auto& [edit, editName] : edits)
+            registerBySize(std::string("BM_Edit/") + shapeName + editName,
+                           [shape, edit](benchmark::State& s) { edit(s, shape); });
     }
     // TaskJuggler 3 takes about 3.3 s to schedule this plan.
     benchmark::RegisterBenchmark("BM_Recalc/Dag/NeverPlaced5000",

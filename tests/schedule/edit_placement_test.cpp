@@ -204,6 +204,20 @@ class LargeEditTest : public ::testing::Test {
         }
         return tasks;
     }
+    // A summary over a chain of `n` one-day tasks, and a task linked after the summary.
+    struct GroupedChain {
+        ATask* group;
+        std::vector<ATask*> tasks;
+        ATask* after;
+    };
+    GroupedChain groupedChain(int n) {
+        GroupedChain g;
+        g.group = fx.leaf(0.0f, 0.0f, "G");
+        g.tasks = chain(n, g.group);
+        g.after = fx.leaf(8.0f, 0.0f, "After");
+        link(g.group, g.after);
+        return g;
+    }
 
     ScheduleFixture fx;
 };
@@ -212,10 +226,7 @@ class LargeEditTest : public ::testing::Test {
 // chain grows with it, and the successor of the summary follows the rolled-up end, each in
 // one run.
 TEST_F(LargeEditTest, ChainInASummaryAndTheSummarysSuccessorFollowAnEditAtTheHead) {
-    ATask* group = fx.leaf(0.0f, 0.0f, "G");
-    const std::vector<ATask*> tasks = chain(3'000, group);
-    ATask* after = fx.leaf(8.0f, 0.0f, "After");
-    link(group, after);
+    const auto [group, tasks, after] = groupedChain(3'000);
     fx.engine.recalcProject(fx.store);
     const float groupEnd = endOf(group);
     changeWork(fx.engine, tasks.front(), 16.0f);
@@ -236,10 +247,7 @@ TEST_F(LargeEditTest, ChainInASummaryAndTheSummarysSuccessorFollowAnEditAtTheHea
 // successor in one run, as an edit there would; the link's predecessor stays put.
 TEST_F(LargeEditTest, NewLinkAtTheHeadPlacesEverythingDownstreamInOneRun) {
     ATask* first = fx.leaf(40.0f, 0.0f, "First");
-    ATask* group = fx.leaf(0.0f, 0.0f, "G");
-    const std::vector<ATask*> tasks = chain(3'000, group);
-    ATask* after = fx.leaf(8.0f, 0.0f, "After");
-    link(group, after);
+    const auto [group, tasks, after] = groupedChain(3'000);
     fx.engine.recalcProject(fx.store);
     ASSERT_FLOAT_EQ(tasks.front()->daysFromStart(), 0.0f);
     const float groupEnd = endOf(group);
@@ -266,10 +274,7 @@ TEST_F(LargeEditTest, NewLinkAtTheHeadPlacesEverythingDownstreamInOneRun) {
 // Pasted subtasks away from their summary's start: running every summary moves them there,
 // in one run, and the summary's successor follows the new end.
 TEST_F(LargeEditTest, AllSummariesAtOnceMoveTheirSubtreesAndTheirSuccessors) {
-    ATask* group = fx.leaf(0.0f, 0.0f, "G");
-    const std::vector<ATask*> tasks = chain(3'000, group);
-    ATask* after = fx.leaf(8.0f, 0.0f, "After");
-    link(group, after);
+    const auto [group, tasks, after] = groupedChain(3'000);
     fx.engine.recalcProject(fx.store);
     const float groupEnd = endOf(group);
     {
