@@ -180,6 +180,29 @@ void registerBySize(const std::string& name, std::function<void(benchmark::State
         ->Unit(benchmark::kMillisecond);
 }
 
+// Twenty new links among the first leaves in one command, as linking a selection of rows
+// makes them: each places what it reaches before the next is made.
+void twentyLinksAtHead(benchmark::State& state, Shape shape) {
+    Project p = placedProject(shape, static_cast<int>(state.range(0)));
+    std::vector<ATask*> leaves;
+    for (ATask* t : p->tasks)
+        if (t->subTasks.empty() && leaves.size() < 42)
+            leaves.push_back(t);
+    MemoryPreferences preferences;
+    DependencyLinks links(p->store, preferences, p->engine);
+    for (auto _ : state) {
+        {
+            UndoCommandGroup command(p->store.undoManager());
+            for (std::size_t i = 0; i + 2 < leaves.size(); i += 2)
+                links.makeDepenantFrom(leaves[i], leaves[i + 2]);
+        }
+        state.PauseTiming();
+        p->store.undoManager().undo();
+        p->store.undoManager().removeAllActions();
+        state.ResumeTiming();
+    }
+}
+
 void registerAll() {
     const std::pair<Shape, const char*> shapes[] = {{Shape::Chain, "Chain"},
                                                     {Shape::Dag, "Dag"},
@@ -191,7 +214,10 @@ void registerAll() {
     const std::pair<Caches, const char*> caches[] = {{Caches::Warm, "BM_Recalc/"},
                                                      {Caches::Cold, "BM_RecalcCold/"}};
     const std::pair<void (*)(benchmark::State&, Shape), const char*> edits[] = {
-        {headEdit, "/Head"}, {allSummaries, "/AllSummaries"}, {linkAtHead, "/LinkAtHead"}};
+        {headEdit, "/Head"},
+        {allSummaries, "/AllSummaries"},
+        {linkAtHead, "/LinkAtHead"},
+        {twentyLinksAtHead, "/TwentyLinksAtHead"}};
     for (const auto& [shape, shapeName] : shapes) {
         for (const auto& [cache, family] : caches)
             for (const auto& [which, stateName] : states)
