@@ -1,5 +1,6 @@
 // The planner window on generated plans, offscreen: opening to the first paint, a cell edit
-// to the repaint that shows the moved tasks, one zoom animation step, one page of scrolling.
+// to the repaint that shows the moved tasks, the outline and link commands near the top of
+// the plan, one zoom animation step, one page of scrolling.
 #include "app/app_contol.h"
 #include "app/chart_view.h"
 #include "app/chart_window_controller.h"
@@ -24,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -108,6 +110,64 @@ void BM_EditHoursToRepaint(benchmark::State& state) {
     }
 }
 
+// The commands of the Task menu on rows near the top of the plan, each taken back between
+// runs: from the command to the repaint.
+enum class Command { Indent, Outdent, MoveDown, AddAfter, LinkTwenty, Delete, CopyPaste };
+
+// `count` leaves of the first summary group, from its third subtask on.
+std::vector<ATask*> leavesNearTheTop(Store& store, std::size_t count) {
+    std::vector<ATask*> rows;
+    for (ATask* t : store.fetch<ATask>()) {
+        if (rows.size() == count + 2)
+            break;
+        if (t->superTask() != nullptr && t->subTasks.empty())
+            rows.push_back(t);
+    }
+    return {rows.begin() + 2, rows.end()};
+}
+
+void BM_CommandToRepaint(benchmark::State& state) {
+    OpenWindow open(planFile("plan", static_cast<int>(state.range(1))));
+    ChartWindowController& w = *open.window;
+    const auto command = static_cast<Command>(state.range(0));
+    const std::vector<ATask*> rows =
+        leavesNearTheTop(w.bridge().store(), command == Command::LinkTwenty ? 20 : 1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.outlineView().selectTasks(rows);
+        state.ResumeTiming();
+        switch (command) {
+        case Command::Indent:
+            w.indentTask();
+            break;
+        case Command::Outdent:
+            w.outdentTask();
+            break;
+        case Command::MoveDown:
+            w.moveTaskDown();
+            break;
+        case Command::AddAfter:
+            w.addTaskAfter();
+            break;
+        case Command::LinkTwenty:
+            w.makeTree(false);
+            break;
+        case Command::Delete:
+            w.deleteSelection();
+            break;
+        case Command::CopyPaste:
+            w.copy();
+            w.paste();
+            break;
+        }
+        open.repaint();
+        state.PauseTiming();
+        w.undo();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
 void BM_ZoomTick(benchmark::State& state) {
     OpenWindow open(planFile("plan", static_cast<int>(state.range(0))));
     KestilPlannerDocument& document = open.window->bridge().document();
@@ -141,6 +201,13 @@ BENCHMARK(BM_OpenToFirstPaint)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK(BM_EditHoursToRepaint)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CommandToRepaint)
+    ->ArgsProduct({{static_cast<int>(Command::Indent), static_cast<int>(Command::Outdent),
+                    static_cast<int>(Command::MoveDown), static_cast<int>(Command::AddAfter),
+                    static_cast<int>(Command::LinkTwenty), static_cast<int>(Command::Delete),
+                    static_cast<int>(Command::CopyPaste)},
+                   {10'000, 100'000}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZoomTick)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollOnePage)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 

@@ -156,10 +156,10 @@ class KestilPlannerDocument {
     bool showingTable_ = true;
     float leftMargin_ = 2.0f;
     LeftMarginEnvelope leftLabels_;
-    // Each task's left label width with the name it was measured for; valid while the
-    // style, the resources and the assignments are as they were.
+    // Each task's left label width with what it was measured for: the name, then who is
+    // assigned and how much. Valid while the style is as it was.
     struct MeasuredLabel {
-        std::string name;
+        std::string shown;
         float width = 0.0f;
     };
     std::unordered_map<const ATask*, MeasuredLabel> measuredLabels_;

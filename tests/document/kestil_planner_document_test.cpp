@@ -98,6 +98,57 @@ TEST_F(DocumentTest, LeftMarginMakesRoomForTheWidestLabelLeftOfDayZero) {
     EXPECT_FLOAT_EQ(doc.leftMargin(), 2.0f);
 }
 
+// Label widths by task name, widened by the names of the assigned resources; counts the tasks
+// measured.
+struct AssignmentMeasurer : TextMeasurer {
+    int measured = 0;
+    float calcLeftMargin(const ATask& task) override {
+        ++measured;
+        float width = 10.0f;
+        for (const ATaskResource* a : task.resources)
+            width += 10.0f * static_cast<float>(a->resource()->name().size());
+        return width;
+    }
+};
+
+// Only the tasks whose assignments changed are measured again; other tasks' assignments
+// coming and going leave their labels alone.
+TEST_F(DocumentTest, LabelsAreMeasuredAgainForTheTasksWhoseAssignmentsChanged) {
+    KestilPlannerDocument doc(preferences);
+    AssignmentMeasurer measurer;
+    doc.setTextMeasurer(&measurer);
+    Store& store = doc.store();
+    auto* mia = store.insert<Resource>();
+    mia->set(&Resource::name, std::string("Mia"));
+    const auto assign = [&store](ATask* t, Resource* r) {
+        auto* a = store.insert<ATaskResource>();
+        a->set(&ATaskResource::perc, 100.0f);
+        a->set(&ATaskResource::resource, r);
+        a->set(&ATaskResource::task, t);
+        return a;
+    };
+    ATask* kept = doc.taskHelper().addEndTask(0);
+    kept->setName(std::string("kept"));
+    ATask* other = doc.taskHelper().addEndTask(0);
+    other->setName(std::string("other"));
+    assign(kept, mia);
+    doc.projectChanged();
+    EXPECT_EQ(measurer.measured, 2);
+    EXPECT_FLOAT_EQ(doc.leftMargin(), 40.0f);
+
+    ATaskResource* added = assign(other, mia);
+    doc.projectChanged();
+    EXPECT_EQ(measurer.measured, 3) << "only the task given a person";
+    store.deleteRecord(added);
+    doc.projectChanged();
+    EXPECT_EQ(measurer.measured, 4);
+
+    mia->set(&Resource::name, std::string("Mia Architect"));
+    doc.projectChanged();
+    EXPECT_EQ(measurer.measured, 5) << "the task the renamed person works on";
+    EXPECT_FLOAT_EQ(doc.leftMargin(), 140.0f);
+}
+
 TEST_F(DocumentTest, ClosingTheDocumentDetachesTheAppearancePanel) {
     ApperanceTVController& panel = ApperanceTVController::sharedApperanceTVController();
     {
