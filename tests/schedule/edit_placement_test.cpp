@@ -272,22 +272,32 @@ TEST_F(LargeEditTest, NewLinkAtTheHeadPlacesEverythingDownstreamInOneRun) {
 }
 
 // Pasted subtasks away from their summary's start: running every summary moves them there,
-// in one run, and the summary's successor follows the new end.
+// in one run, and the summary's successor follows the new end; one undo step takes it back.
 TEST_F(LargeEditTest, AllSummariesAtOnceMoveTheirSubtreesAndTheirSuccessors) {
     const auto [group, tasks, after] = groupedChain(3'000);
     fx.engine.recalcProject(fx.store);
     const float groupEnd = endOf(group);
+    std::vector<float> pasted;
     {
         UndoCommandGroup paste(fx.store.undoManager());
-        for (ATask* t : tasks)
+        for (ATask* t : tasks) {
             t->set(&ATask::daysFromStart, t->daysFromStart() + 7.0f);
+            pasted.push_back(t->daysFromStart());
+        }
     }
-    fx.engine.recalcAllSupers(fx.store);
+    {
+        UndoCommandGroup run(fx.store.undoManager());
+        fx.engine.recalcAllSupers(fx.store);
+    }
     EXPECT_FLOAT_EQ(tasks.front()->daysFromStart(), group->daysFromStart());
     for (std::size_t i = 1; i < tasks.size(); ++i)
         ASSERT_FLOAT_EQ(tasks[i]->daysFromStart(), endOf(tasks[i - 1])) << "task " << i;
     EXPECT_FLOAT_EQ(endOf(group), groupEnd);
     EXPECT_FLOAT_EQ(after->daysFromStart(), groupEnd);
+
+    fx.store.undoManager().undo();
+    for (std::size_t i = 0; i < tasks.size(); ++i)
+        ASSERT_FLOAT_EQ(tasks[i]->daysFromStart(), pasted[i]) << "task " << i;
 }
 
 // A predecessor the edit does not reach keeps placing its successor where it ended.
