@@ -128,8 +128,7 @@ bool DependencyLinks::closesPlacementLoop(ATask* predecessor, ATask* successor) 
     return false;
 }
 
-std::vector<ATask*> DependencyLinks::edgesOf(ATask* task, ATask* extra) const {
-    std::vector<ATask*> edges;
+void DependencyLinks::appendEdgesOf(ATask* task, ATask* extra, std::vector<ATask*>& edges) {
     if (extra != nullptr)
         edges.push_back(extra);
     for (ATask* sub : task->subTasks())
@@ -137,7 +136,6 @@ std::vector<ATask*> DependencyLinks::edgesOf(ATask* task, ATask* extra) const {
     for (DepLink* l : task->dependTasks())
         if (l->dependeeTask() != nullptr)
             edges.push_back(l->dependeeTask());
-    return edges;
 }
 
 // Tarjan's search from the start task, with its own stack so a long chain cannot overflow
@@ -149,10 +147,13 @@ bool DependencyLinks::cyclicCheckTarjan(ATask* start, ATask* connectingTask) {
     std::vector<bool> onStack;
     std::vector<ATask*> cycleStack;
     std::vector<TarjanTask> calls;
+    std::vector<ATask*> edges;
     int index = 0;
     const auto visit = [&](ATask* t, ATask* extra) {
         indexOf[t] = static_cast<std::uint32_t>(index);
-        calls.push_back(TarjanTask{t, index, index, 0, edgesOf(t, extra)});
+        const std::size_t first = edges.size();
+        appendEdgesOf(t, extra, edges);
+        calls.push_back(TarjanTask{t, index, index, first, edges.size()});
         ++index;
         cycleStack.push_back(t);
         onStack.push_back(true);
@@ -160,16 +161,18 @@ bool DependencyLinks::cyclicCheckTarjan(ATask* start, ATask* connectingTask) {
     visit(start, connectingTask);
     while (true) {
         TarjanTask& v = calls.back();
-        if (v.nextEdge < v.edges.size()) {
-            ATask* w = v.edges[v.nextEdge++];
+        if (v.nextEdge < v.endEdge) {
+            ATask* w = edges[v.nextEdge++];
             if (const std::uint32_t i = indexOf.find(w); i == SerialIndex::kNone)
                 visit(w, nullptr);
             else if (onStack[i])
                 v.lowlink = std::min(v.lowlink, static_cast<int>(i));
             continue;
         }
-        const TarjanTask done = std::move(calls.back());
+        const TarjanTask done = calls.back();
         calls.pop_back();
+        // A call's edges follow its caller's on the stack of edges.
+        edges.resize(calls.empty() ? 0 : calls.back().endEdge);
         if (done.lowlink == done.index) {
             std::size_t popped = 0;
             while (!cycleStack.empty()) {

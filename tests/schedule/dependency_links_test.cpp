@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 namespace mapolt::testing {
 namespace {
 
@@ -201,6 +204,64 @@ TEST_F(DependencyLinksTest, LongChainIsCheckedWithoutRecursion) {
     }
     EXPECT_TRUE(links.cyclicCheck(chain.back(), chain.front()));
     EXPECT_FALSE(links.cyclicCheck(chain.front(), chain.back()));
+}
+
+// On random graphs of links and subtasks, loops included, the search answers whether a new
+// edge from the start closes a loop through it: the other end leads back to the start, or
+// the start already lies on a loop.
+TEST_F(DependencyLinksTest, TarjansSearchFindsEveryLoopThroughTheStart) {
+    std::mt19937 rng(5);
+    for (int plan = 0; plan < 200; ++plan) {
+        const int n = std::uniform_int_distribution<int>(2, 9)(rng);
+        std::vector<ATask*> tasks;
+        std::vector<std::vector<int>> next(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            tasks.push_back(fx.store.insert<ATask>());
+        const auto pick = [&] { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+        for (int i = 1; i < n; ++i)
+            if (pick() < n / 3) {
+                const int parent = pick() % i;
+                tasks[static_cast<std::size_t>(i)]->set(&ATask::superTask,
+                                                        tasks[static_cast<std::size_t>(parent)]);
+                next[static_cast<std::size_t>(parent)].push_back(i);
+            }
+        for (int k = pick() + n / 2; k > 0; --k) {
+            const int from = pick();
+            const int to = pick();
+            if (from == to)
+                continue;
+            auto* l = fx.store.insert<DepLink>();
+            l->set(&DepLink::dependTask, tasks[static_cast<std::size_t>(from)]);
+            l->set(&DepLink::dependeeTask, tasks[static_cast<std::size_t>(to)]);
+            next[static_cast<std::size_t>(from)].push_back(to);
+        }
+        const auto leadsTo = [&](int from, int to) {
+            std::vector<bool> seen(static_cast<std::size_t>(n));
+            std::vector<int> pending = next[static_cast<std::size_t>(from)];
+            while (!pending.empty()) {
+                const int t = pending.back();
+                pending.pop_back();
+                if (t == to)
+                    return true;
+                if (!seen[static_cast<std::size_t>(t)]) {
+                    seen[static_cast<std::size_t>(t)] = true;
+                    for (int u : next[static_cast<std::size_t>(t)])
+                        pending.push_back(u);
+                }
+            }
+            return false;
+        };
+        for (int start = 0; start < n; ++start)
+            for (int other = 0; other < n; ++other) {
+                if (other == start)
+                    continue;
+                const bool loop = leadsTo(other, start) || leadsTo(start, start);
+                ASSERT_EQ(links.cyclicCheckTarjan(tasks[static_cast<std::size_t>(start)],
+                                                  tasks[static_cast<std::size_t>(other)]),
+                          loop)
+                    << "plan " << plan << ", from " << start << " to " << other;
+            }
+    }
 }
 
 } // namespace
