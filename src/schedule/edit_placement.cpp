@@ -206,7 +206,7 @@ class EditPlacement {
     void place(std::uint32_t i) {
         ATask* t = tasks_[i];
         // An edited task keeps the start its edit gave it. Among several, one that another
-        // reaches is placed from it, as running the edits one after the other would do.
+        // reaches is placed from it, as the other edit's run would place it.
         const bool received = (!isEdited(i) || edits_ > 1) && hasFiredPredecessor(t);
         // A task reached along a link has its summaries rolled up, locked or not.
         if (received)

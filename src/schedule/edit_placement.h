@@ -8,8 +8,9 @@ namespace mapolt {
 class ATask;
 class TaskLengthCalc;
 
-// How many tasks edits of `edited` can reach: its summaries, its subtree, the successors
-// along links and everything they carry, transitively. Counting stops past `limit`.
+// How many tasks edits of the `edited` tasks can reach: their summaries, their subtrees, the
+// successors along links and everything those carry, transitively. Counting stops past
+// `limit`.
 std::size_t editReach(const std::vector<ATask*>& edited, std::size_t limit);
 
 // Places what an edit of `edited` drags along, each task once, after the final ends of its
@@ -22,8 +23,10 @@ std::size_t editReach(const std::vector<ATask*>& edited, std::size_t limit);
 // summaries above the edited task place their successors in any case.
 void placeEditInDependencyOrder(TaskLengthCalc& durations, ATask* edited);
 
-// The same placement for several edits at once, each task still placed once: what running
-// them one after the other places, in one pass.
+// The same placement for several edits taken as one, each task placed once after all of its
+// predecessors. Running the edits one after the other would place a task again for each edit
+// that reaches it, every time against the dates the others had then, and can end elsewhere
+// where that order shows.
 void placeEditsInDependencyOrder(TaskLengthCalc& durations, const std::vector<ATask*>& edited);
 
 // The same placement for the successors of `predecessor` alone, as after a new link: its
