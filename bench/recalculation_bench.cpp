@@ -136,18 +136,23 @@ void headEdit(benchmark::State& state, Shape shape) {
     state.counters["last_start"] = p->tasks.back()->daysFromStart();
 }
 
-// A new link from the first leaf to the leaf three places below it, taken back between runs:
-// what the engine does downstream of a link made near the top of the plan.
-void linkAtHead(benchmark::State& state, Shape shape) {
+// `count` new links among the first leaves in one command, each from a leaf to the one `gap`
+// places below it, taken back between runs. As linking a selection of rows makes them, each
+// places what it reaches before the next is made.
+void linksAtHead(benchmark::State& state, Shape shape, std::size_t count, std::size_t gap) {
     Project p = placedProject(shape, static_cast<int>(state.range(0)));
     std::vector<ATask*> leaves;
     for (ATask* t : p->tasks)
-        if (t->subTasks.empty() && leaves.size() < 4)
+        if (t->subTasks.empty() && leaves.size() <= count * gap)
             leaves.push_back(t);
     MemoryPreferences preferences;
     DependencyLinks links(p->store, preferences, p->engine);
     for (auto _ : state) {
-        links.makeDepenantFrom(leaves[0], leaves[3]);
+        {
+            UndoCommandGroup command(p->store.undoManager());
+            for (std::size_t k = 0; k < count; ++k)
+                links.makeDepenantFrom(leaves[k * gap], leaves[(k + 1) * gap]);
+        }
         state.PauseTiming();
         p->store.undoManager().undo();
         p->store.undoManager().removeAllActions();
@@ -180,29 +185,6 @@ void registerBySize(const std::string& name, std::function<void(benchmark::State
         ->Unit(benchmark::kMillisecond);
 }
 
-// Twenty new links among the first leaves in one command, as linking a selection of rows
-// makes them: each places what it reaches before the next is made.
-void twentyLinksAtHead(benchmark::State& state, Shape shape) {
-    Project p = placedProject(shape, static_cast<int>(state.range(0)));
-    std::vector<ATask*> leaves;
-    for (ATask* t : p->tasks)
-        if (t->subTasks.empty() && leaves.size() < 42)
-            leaves.push_back(t);
-    MemoryPreferences preferences;
-    DependencyLinks links(p->store, preferences, p->engine);
-    for (auto _ : state) {
-        {
-            UndoCommandGroup command(p->store.undoManager());
-            for (std::size_t i = 0; i + 2 < leaves.size(); i += 2)
-                links.makeDepenantFrom(leaves[i], leaves[i + 2]);
-        }
-        state.PauseTiming();
-        p->store.undoManager().undo();
-        p->store.undoManager().removeAllActions();
-        state.ResumeTiming();
-    }
-}
-
 void registerAll() {
     const std::pair<Shape, const char*> shapes[] = {{Shape::Chain, "Chain"},
                                                     {Shape::Dag, "Dag"},
@@ -216,8 +198,9 @@ void registerAll() {
     const std::pair<void (*)(benchmark::State&, Shape), const char*> edits[] = {
         {headEdit, "/Head"},
         {allSummaries, "/AllSummaries"},
-        {linkAtHead, "/LinkAtHead"},
-        {twentyLinksAtHead, "/TwentyLinksAtHead"}};
+        {[](benchmark::State& s, Shape shape) { linksAtHead(s, shape, 1, 3); }, "/LinkAtHead"},
+        {[](benchmark::State& s, Shape shape) { linksAtHead(s, shape, 20, 2); },
+         "/TwentyLinksAtHead"}};
     for (const auto& [shape, shapeName] : shapes) {
         for (const auto& [cache, family] : caches)
             for (const auto& [which, stateName] : states)

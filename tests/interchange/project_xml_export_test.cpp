@@ -288,9 +288,10 @@ TEST_F(ProjectXmlExportTest, RealMilestonesAndProgressSurviveARoundTrip) {
                                         "Ship Product to Customer"}));
     EXPECT_EQ(x.text("//p:Task[p:Name='Back-End Functions']/p:PercentComplete"), "95");
     EXPECT_EQ(x.text("//p:Task[p:Name='Graphical User Interface']/p:PercentComplete"), "14");
-    // The file's own times of day come back.
-    EXPECT_EQ(x.text("//p:Task[p:Name='Specification']/p:Start"), "2002-01-16T09:00:00");
-    EXPECT_EQ(x.text("//p:Task[p:Name='Specification']/p:Finish"), "2002-01-24T15:00:00");
+    // The file's own times of day come back, here on the first task of the first phase.
+    const std::string firstTask = "(//p:Task[p:OutlineLevel='2'])[1]";
+    EXPECT_EQ(x.text((firstTask + "/p:Start").c_str()), "2002-01-16T09:00:00");
+    EXPECT_EQ(x.text((firstTask + "/p:Finish").c_str()), "2002-01-24T15:00:00");
 }
 
 TEST_F(ProjectXmlExportTest, DatesAcrossTheDaylightSavingSwitchKeepTheirHour) {
