@@ -85,23 +85,61 @@ void ChartView::setSelectedTasks(const std::vector<ATask*>& tasks) {
 }
 
 // The extent needs every bar's end: measured once per change of the project, never per
-// zoom step or scroll.
+// zoom step or scroll, and after an edit only over the tasks it wrote, unless one of them
+// held the extent.
 void ChartView::measureExtent() {
-    const Store& store = bridge_.store();
+    Store& store = bridge_.store();
     // Ends follow the tasks; the label widths ride along with them.
     const std::uint64_t revision = store.revision(Entity::ATask);
     if (revision == extentRevision_)
         return;
+    extentRevision_ = revision;
+    const auto changes = store.changesSince(extentChanges_);
+    const auto widened = chart_->context().takeWidenedLabels();
+    const std::uint64_t rows = chart_->context().rowsGeneration();
+    if (!changes || !widened || rows != extentRows_) {
+        extentRows_ = rows;
+        measureWholeExtent();
+        return;
+    }
+    std::vector<const ATask*> tasks = *widened;
+    for (Record* r : *changes)
+        if (r->entity() == Entity::ATask)
+            tasks.push_back(static_cast<const ATask*>(r));
+    for (const ATask* t : tasks)
+        if (!widenExtentFor(t)) {
+            measureWholeExtent();
+            return;
+        }
+}
+
+void ChartView::measureWholeExtent() {
     latestEnd_ = 0.0f;
     widestRightLabel_ = 0.0f;
+    latestTask_ = nullptr;
+    widestTask_ = nullptr;
+    for (ATask* t : chart_->context().rows().tasks())
+        widenExtentFor(t);
+}
+
+bool ChartView::widenExtentFor(const ATask* task) {
+    if (task == latestTask_ || task == widestTask_)
+        return false;
     ChartContext& context = chart_->context();
-    for (ATask* t : context.rows().tasks()) {
-        latestEnd_ = std::max(latestEnd_, context.schedule().calcOffset(t) + t->elapsedTime());
-        widestRightLabel_ =
-            std::max({widestRightLabel_, context.labelWidth(*t, ChartContext::Label::Right),
-                      context.labelWidth(*t, ChartContext::Label::Milestone)});
+    if (context.rows().rowOf(task) < 0)
+        return true;
+    const float end = context.schedule().calcOffset(task) + task->elapsedTime();
+    if (end > latestEnd_ || latestTask_ == nullptr) {
+        latestEnd_ = std::max(latestEnd_, end);
+        latestTask_ = task;
     }
-    extentRevision_ = revision;
+    const float label = std::max(context.labelWidth(*task, ChartContext::Label::Right),
+                                 context.labelWidth(*task, ChartContext::Label::Milestone));
+    if (label > widestRightLabel_ || widestTask_ == nullptr) {
+        widestRightLabel_ = std::max(widestRightLabel_, label);
+        widestTask_ = task;
+    }
+    return true;
 }
 
 void ChartView::calcSize() {

@@ -61,9 +61,19 @@ class ChartView final : public QAbstractScrollArea {
     std::vector<int> selectedRows_;
     std::vector<ATask*> selectedTasks_;
     // The latest end in days and the widest right label, measured once per change.
+    // Whether the task's end or labels reach past the extent; false when the task held
+    // the extent, which must then be measured over every row.
+    bool widenExtentFor(const ATask* task);
+    void measureWholeExtent();
+
     float latestEnd_ = 0.0f;
     float widestRightLabel_ = 0.0f;
+    // The tasks whose end and whose label the extent reaches to.
+    const ATask* latestTask_ = nullptr;
+    const ATask* widestTask_ = nullptr;
     std::uint64_t extentRevision_ = ~0ULL;
+    std::uint64_t extentRows_ = ~0ULL;
+    std::uint64_t extentChanges_ = 0;
 };
 
 } // namespace mapolt

@@ -32,13 +32,18 @@ void sortByViewOrder(std::vector<ATask*>& tasks) {
 
 const std::vector<ATask*> kNoChildren;
 
+// The tree follows the tasks' parents and order, not the values an edit writes.
+std::uint64_t outlineRevision(const Store& store) {
+    return store.revision(Entity::ATask, {"superTask", "subTasks", "viewOrder"});
+}
+
 } // namespace
 
 ProjectOutlineController::ProjectOutlineController(DocumentBridge& bridge, QObject* parent)
     : QAbstractItemModel(parent), bridge_(bridge) {
     columns_ = bridge_.document().columnController().getActiveColumns();
     s_ = buildStructure();
-    structureRevision_ = bridge_.store().revision(Entity::ATask);
+    structureRevision_ = outlineRevision(bridge_.store());
     valueRevision_ = bridge_.store().valueRevision();
     takeFonts();
 }
@@ -296,18 +301,18 @@ void ProjectOutlineController::refresh() {
         s_ = buildStructure();
         takeFonts();
         endResetModel();
-        structureRevision_ = store.revision(Entity::ATask);
+        structureRevision_ = outlineRevision(store);
         valueRevision_ = store.valueRevision();
         emit structureChanged();
         return;
     }
-    if (store.valueRevision() == valueRevision_ &&
-        store.revision(Entity::ATask) == structureRevision_)
+    const std::uint64_t outline = outlineRevision(store);
+    if (store.valueRevision() == valueRevision_ && outline == structureRevision_)
         return;
     valueRevision_ = store.valueRevision();
     takeFonts();
-    if (store.revision(Entity::ATask) != structureRevision_) {
-        structureRevision_ = store.revision(Entity::ATask);
+    if (outline != structureRevision_) {
+        structureRevision_ = outline;
         Structure next = buildStructure();
         if (!(next == s_)) {
             applyStructure(std::move(next));

@@ -4,6 +4,8 @@
 #include "model/entities.h"
 #include "model/store.h"
 
+#include <utility>
+
 namespace mapolt {
 
 ChartContext::ChartContext(KestilPlannerDocument& document, ChartSchedule& schedule)
@@ -39,18 +41,38 @@ float ChartContext::labelWidth(const ATask& task, Label label) const {
 
 void ChartContext::noteLabelWidth(const ATask& task, Label label, float width) const {
     LabelWidths& widths = labelWidths_[&task];
-    (label == Label::Left    ? widths.left
-     : label == Label::Right ? widths.right
-                             : widths.milestone) = width;
+    std::optional<float>& noted = label == Label::Left    ? widths.left
+                                  : label == Label::Right ? widths.right
+                                                          : widths.milestone;
+    if (label != Label::Left && noted != width && !tooManyWidened_) {
+        // A context nobody asks keeps no list longer than a few screens of rows.
+        constexpr std::size_t kMostWidened = 4096;
+        tooManyWidened_ = widenedLabels_.size() == kMostWidened;
+        if (tooManyWidened_)
+            widenedLabels_.clear();
+        else
+            widenedLabels_.push_back(&task);
+    }
+    noted = width;
+}
+
+std::optional<std::vector<const ATask*>> ChartContext::takeWidenedLabels() const {
+    if (std::exchange(tooManyWidened_, false))
+        return std::nullopt;
+    return std::exchange(widenedLabels_, {});
 }
 
 void ChartContext::refresh() {
     const Store& store = document_->store();
-    if (store.revision(Entity::ATask) != rowsTaskRevision_ ||
-        store.revision(Entity::DepLink) != rowsLinkRevision_) {
+    // The rows follow the outline and the links, not the dates an edit moves.
+    const std::uint64_t rowsRevision =
+        store.revision(Entity::ATask, {"superTask", "subTasks", "viewOrder", "isExpanded",
+                                       "dependTasks", "dependeeTasks"}) +
+        store.revision(Entity::DepLink, {"dependTask", "dependeeTask"});
+    if (rowsRevision != rowsRevision_) {
         rows_ = ChartRows::of(store);
-        rowsTaskRevision_ = store.revision(Entity::ATask);
-        rowsLinkRevision_ = store.revision(Entity::DepLink);
+        rowsRevision_ = rowsRevision;
+        ++rowsGeneration_;
     }
     geometry_ = ChartGeometry::of(*document_);
 }

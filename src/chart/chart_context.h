@@ -33,7 +33,8 @@ class ChartContext {
     const ChartGeometry& geometry() const { return geometry_; }
     void setGeometry(const ChartGeometry& geometry) { geometry_ = geometry; }
     const ChartRows& rows() const { return rows_; }
-    void setRows(ChartRows rows) { rows_ = std::move(rows); }
+    // Grows whenever rows() is built again.
+    std::uint64_t rowsGeneration() const { return rowsGeneration_; }
     // Takes the geometry from the document again, and rebuilds the row list when tasks or
     // links changed since it was built.
     void refresh();
@@ -44,6 +45,9 @@ class ChartContext {
     enum class Label { Left, Right, Milestone };
     float labelWidth(const ATask& task, Label label) const;
     void noteLabelWidth(const ATask& task, Label label, float width) const;
+    // The tasks whose noted right or milestone label changed since the last call; none when
+    // too many did to keep the list, and the caller must look at every task.
+    std::optional<std::vector<const ATask*>> takeWidenedLabels() const;
 
     // A label's width in its font, measured once while this context lives.
     float textWidth(const QString& text, const QFont& font) const {
@@ -60,12 +64,14 @@ class ChartContext {
     ChartGeometry geometry_;
     ChartRows rows_;
     std::optional<Date> today_;
-    std::uint64_t rowsTaskRevision_ = ~0ULL;
-    std::uint64_t rowsLinkRevision_ = ~0ULL;
+    std::uint64_t rowsRevision_ = ~0ULL;
+    std::uint64_t rowsGeneration_ = 0;
     struct LabelWidths {
         std::optional<float> left, right, milestone;
     };
     mutable std::unordered_map<const ATask*, LabelWidths> labelWidths_;
+    mutable std::vector<const ATask*> widenedLabels_;
+    mutable bool tooManyWidened_ = false;
     mutable TextWidthCache textWidths_;
 };
 

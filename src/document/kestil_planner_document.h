@@ -161,9 +161,21 @@ class KestilPlannerDocument {
     struct MeasuredLabel {
         std::string shown;
         float width = 0.0f;
+        float start = 0.0f;
+        std::uint64_t pass = 0;
     };
+    void measureEveryLabel();
+    void measureChangedLabels(const std::vector<Record*>& changes);
+    // Measures the task's label again if what it shows changed, and takes its start.
+    const MeasuredLabel& remeasureLabel(ATask& task);
+    void buildLabelEnvelope();
     std::unordered_map<const ATask*, MeasuredLabel> measuredLabels_;
     std::uint64_t labelContextRevision_ = ~0ULL;
+    std::uint64_t labelPass_ = 0;
+    std::string labelScratch_;
+    // Where the store's change journal was last read for labels and for stale durations.
+    std::uint64_t labelChanges_ = 0;
+    std::uint64_t placementChanges_ = 0;
     // Store revisions the cached work above was done at; a change of either redoes it.
     std::uint64_t placedRevision_ = ~0ULL;
     std::uint64_t measuredRevision_ = ~0ULL;

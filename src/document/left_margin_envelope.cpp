@@ -35,9 +35,7 @@ void LeftMarginEnvelope::build(std::vector<std::pair<float, float>> labelAndStar
     }
 }
 
-float LeftMarginEnvelope::marginAt(float dayWidth, float floor) const {
-    if (hull_.empty())
-        return floor;
+template <class Number> Number LeftMarginEnvelope::envelopeAt(Number dayWidth) const {
     const auto value = [dayWidth](const Line& l) { return l.label - l.start * dayWidth; };
     // Along the hull the best line moves from the latest starts (narrow days) to the
     // earliest (wide days); the values are unimodal, so a binary search finds the peak.
@@ -50,7 +48,38 @@ float LeftMarginEnvelope::marginAt(float dayWidth, float floor) const {
         else
             hi = mid;
     }
-    return std::max(floor, value(hull_[lo]));
+    return value(hull_[lo]);
+}
+
+// The envelope minus the line is convex and bends only where two envelope lines cross, so it
+// stays above zero for every day width from zero on when it does at zero, at each crossing
+// past zero, and when the line falls at least as fast as the envelope's last. A line that
+// comes within a thousandth of a point of the envelope counts as rising above it, so that
+// rounding cannot make a rebuilt envelope differ from the kept one.
+bool LeftMarginEnvelope::hides(float label, float start) const {
+    if (hull_.empty() || start < hull_.back().start)
+        return false;
+    constexpr double kSlack = 1e-3;
+    const auto line = [&](double w) { return label - start * w + kSlack; };
+    if (line(0.0) >= envelopeAt(0.0))
+        return false;
+    for (std::size_t k = 0; k + 1 < hull_.size(); ++k) {
+        const Line& a = hull_[k];
+        const Line& b = hull_[k + 1];
+        if (a.label == label && a.start == start)
+            return false;
+        // Neighbours on the envelope meet on it.
+        const double crossing = (double{a.label} - b.label) / (double{a.start} - b.start);
+        if (crossing > 0.0 && line(crossing) >= a.label - a.start * crossing)
+            return false;
+    }
+    return !(hull_.back().label == label && hull_.back().start == start);
+}
+
+float LeftMarginEnvelope::marginAt(float dayWidth, float floor) const {
+    if (hull_.empty())
+        return floor;
+    return std::max(floor, envelopeAt(dayWidth));
 }
 
 } // namespace mapolt

@@ -15,7 +15,13 @@ class LeftMarginEnvelope {
     void build(std::vector<std::pair<float, float>> labelAndStart);
     float marginAt(float dayWidth, float floor) const;
 
+    // Whether a task with this label and start can change without a rebuild: its line is
+    // not one of the envelope's, and for no day width of zero or more rises above it.
+    bool hides(float label, float start) const;
+
   private:
+    template <class Number> Number envelopeAt(Number dayWidth) const;
+
     struct Line {
         float label;
         float start;

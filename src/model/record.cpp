@@ -26,9 +26,9 @@ void Record::setValue(std::string_view key, const Value& v) {
 }
 
 void Record::setPrimitiveValue(std::string_view key, const Value& v) {
-    if (const AttributeDesc* a = schema().attribute(key)) {
-        a->write(*this, v);
-        notePrimitiveWrite();
+    if (const std::ptrdiff_t index = schema().attributeIndex(key); index >= 0) {
+        schema().attributes[static_cast<std::size_t>(index)].write(*this, v);
+        notePrimitiveWrite(static_cast<std::size_t>(index));
     }
 }
 

@@ -31,7 +31,7 @@ class Record {
     template <class R, class T>
     void setPrimitive(Attribute<T> R::*member, std::type_identity_t<std::optional<T>> v) {
         FieldAccess::raw(static_cast<R*>(this)->*member) = std::move(v);
-        notePrimitiveWrite();
+        notePrimitiveWrite(schema().attributeIndexAtOffset(offsetOf(member)));
     }
     template <class R, class T> void set(ToOne<T> R::*member, std::type_identity_t<T*> target);
     template <class R, class T> void addTo(ToMany<T> R::*member, std::type_identity_t<T*> item);
@@ -80,7 +80,7 @@ class Record {
     }
     void notifyAttributeWrite(std::size_t attrIndex, Value before);
     // Silent writes still count as changes for the store's revision counters.
-    void notePrimitiveWrite();
+    void notePrimitiveWrite(std::size_t attrIndex);
     void setToOne(std::size_t relIndex, Record* target);
     void changeToMany(std::size_t relIndex, Record* item, bool add);
 
@@ -89,6 +89,8 @@ class Record {
     Entity entity_;
     bool deleted_ = false;
     UndoMark undoMark_;
+    // Position + 1 of this record's latest entry in the store's change journal, 0 for none.
+    std::uint64_t journalEntry_ = 0;
 };
 
 template <class R, class T>

@@ -33,12 +33,25 @@ void resolveInverses(std::vector<EntitySchema>& all) {
     }
 }
 
+void indexAttributeOffsets(std::vector<EntitySchema>& all) {
+    for (EntitySchema& s : all) {
+        // Backwards, so that the first of any two attributes at one offset wins.
+        for (std::size_t i = s.attributes.size(); i-- > 0;) {
+            const std::size_t offset = s.attributes[i].offset;
+            if (offset >= s.attributeByOffset.size())
+                s.attributeByOffset.resize(offset + 1, 0);
+            s.attributeByOffset[offset] = static_cast<std::uint16_t>(i + 1);
+        }
+    }
+}
+
 const std::vector<EntitySchema>& registry() {
     static const std::vector<EntitySchema> all = [] {
         std::vector<EntitySchema> built = buildEntitySchemas();
         if (built.size() != kEntityCount)
             schemaFault("entity count");
         resolveInverses(built);
+        indexAttributeOffsets(built);
         return built;
     }();
     return all;
@@ -69,9 +82,8 @@ std::ptrdiff_t EntitySchema::relationshipIndex(std::string_view n) const {
 }
 
 std::size_t EntitySchema::attributeIndexAtOffset(std::size_t offset) const {
-    for (std::size_t i = 0; i < attributes.size(); ++i)
-        if (attributes[i].offset == offset)
-            return i;
+    if (offset < attributeByOffset.size() && attributeByOffset[offset] != 0)
+        return attributeByOffset[offset] - 1u;
     schemaFault(name + ": write to an attribute missing from the table");
 }
 

@@ -70,6 +70,10 @@ struct EntitySchema {
     std::ptrdiff_t relationshipIndex(std::string_view name) const;
     std::size_t attributeIndexAtOffset(std::size_t offset) const;
     std::size_t relationshipIndexAtOffset(std::size_t offset) const;
+
+    // Attribute index + 1 by byte offset in the record, 0 where no attribute starts: every
+    // write finds its attribute by offset, silent placement writes included.
+    std::vector<std::uint16_t> attributeByOffset;
 };
 
 namespace detail {

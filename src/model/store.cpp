@@ -1,6 +1,7 @@
 #include "model/store.h"
 
 #include <charconv>
+#include <stdexcept>
 
 namespace mapolt {
 
@@ -24,7 +25,12 @@ RecordSet& toMany(Record& r, std::size_t rel) {
 Store::Store()
     : taskInvalidAttribute_(
           static_cast<std::size_t>(schemaOf(Entity::ATask).attributeIndex("invalid"))),
-      undo_(*this) {}
+      undo_(*this) {
+    for (std::size_t e = 0; e < kEntityCount; ++e) {
+        const EntitySchema& schema = schemaOf(static_cast<Entity>(e));
+        keyRevisions_[e].assign(schema.attributes.size() + schema.relationships.size(), 0);
+    }
+}
 Store::~Store() = default;
 
 Record* Store::insert(Entity e) {
@@ -34,7 +40,7 @@ Record* Store::insert(Entity e) {
     Record* r = rec.get();
     records_[static_cast<std::size_t>(e)].push_back(std::move(rec));
     ++liveCount_[static_cast<std::size_t>(e)];
-    touch(e);
+    touchLifecycle(*r);
     undo_.record(LifecycleChange{r, true});
     return r;
 }
@@ -59,7 +65,7 @@ void Store::setDeleted(Record& r, bool deleted) {
     if (r.deleted_ == deleted)
         return;
     r.deleted_ = deleted;
-    touch(r.entity());
+    touchLifecycle(r);
     auto& live = liveCount_[static_cast<std::size_t>(r.entity())];
     if (deleted) {
         --live;
@@ -88,6 +94,7 @@ void Store::flushPendingChanges() {
 void Store::purgeDeletedRecords() {
     if (!hasDeadRecords_)
         return;
+    letJournalGo();
     for (auto& list : records_)
         std::erase_if(list, [](const std::unique_ptr<Record>& r) { return r->isDeleted(); });
     hasDeadRecords_ = false;
@@ -164,11 +171,79 @@ void Store::notify(Record& r, std::size_t key) {
         o.observer(r, name);
 }
 
-void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
-    if (r.entity() == Entity::ATask && attr == taskInvalidAttribute_)
-        ++revisions_[static_cast<std::size_t>(Entity::ATask)];
+void Store::touch(Record& r, std::size_t key) {
+    const auto e = static_cast<std::size_t>(r.entity());
+    ++revisions_[e];
+    ++keyRevisions_[e][key];
+    // The invalid flag only marks a cached duration; it is no value a view shows.
+    if (r.entity() != Entity::ATask || key != taskInvalidAttribute_)
+        ++valueRevision_;
+    journal(r);
+}
+
+void Store::touchLifecycle(Record& r) {
+    const auto e = static_cast<std::size_t>(r.entity());
+    ++revisions_[e];
+    ++lifecycleRevisions_[e];
+    ++valueRevision_;
+    journal(r);
+}
+
+std::uint64_t Store::revision(Entity e, std::string_view key) const {
+    const EntitySchema& s = schemaOf(e);
+    std::size_t index = 0;
+    if (const std::ptrdiff_t a = s.attributeIndex(key); a >= 0)
+        index = static_cast<std::size_t>(a);
+    else if (const std::ptrdiff_t r = s.relationshipIndex(key); r >= 0)
+        index = s.attributes.size() + static_cast<std::size_t>(r);
     else
-        touch(r.entity());
+        throw std::logic_error(s.name + " has no key " + std::string(key));
+    const auto entity = static_cast<std::size_t>(e);
+    return keyRevisions_[entity][index] + lifecycleRevisions_[entity];
+}
+
+std::uint64_t Store::revision(Entity e, std::initializer_list<std::string_view> keys) const {
+    std::uint64_t sum = 0;
+    for (std::string_view key : keys)
+        sum += revision(e, key);
+    return sum;
+}
+
+// A record already waiting unread in the journal is not added again. The journal is let go
+// once it holds more than an eighth of the records: a reader that far behind rebuilds, which
+// costs no more than going through that many changes, and a full recalculation does not
+// grow the document's memory by a journal of every record.
+void Store::journal(Record& r) {
+    const std::uint64_t entry = r.journalEntry_;
+    if (entry > journalBase_ && entry > journalRead_)
+        return;
+    std::size_t live = 0;
+    for (std::size_t n : liveCount_)
+        live += n;
+    if (journal_.size() >= 4096 + live / 8)
+        letJournalGo();
+    journal_.push_back(&r);
+    r.journalEntry_ = journalBase_ + journal_.size();
+}
+
+void Store::letJournalGo() {
+    journalBase_ += journal_.size();
+    journal_.clear();
+}
+
+std::optional<std::vector<Record*>> Store::changesSince(std::uint64_t& cursor) {
+    const std::uint64_t end = journalBase_ + journal_.size();
+    std::optional<std::vector<Record*>> changes;
+    if (cursor >= journalBase_)
+        changes.emplace(journal_.begin() + static_cast<std::ptrdiff_t>(cursor - journalBase_),
+                        journal_.end());
+    cursor = end;
+    journalRead_ = std::max(journalRead_, end);
+    return changes;
+}
+
+void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
+    touch(r, attr);
     undo_.record(AttributeChange{&r, attr, PackedValue(before)});
     notify(r, attr);
 }
@@ -181,7 +256,7 @@ void Store::writeToOne(Record& a, std::size_t rel, Record* b) {
         return;
     undo_.record(ToOneChange{&a, rel, slot, b});
     slot = b;
-    touch(a.entity());
+    touch(a, a.schema().attributes.size() + rel);
     notify(a, a.schema().attributes.size() + rel);
 }
 
@@ -190,7 +265,7 @@ void Store::writeToMany(Record& a, std::size_t rel, Record* m, bool add) {
     if (!(add ? set.insert(m) : set.erase(m)))
         return;
     undo_.record(ToManyChange{&a, rel, m, add});
-    touch(a.entity());
+    touch(a, a.schema().attributes.size() + rel);
     notify(a, a.schema().attributes.size() + rel);
 }
 
@@ -256,7 +331,7 @@ void Store::replay(UndoStep& step, bool forward, const Value* after) {
     if (const auto* c = std::get_if<AttributeChange>(&step)) {
         c->record->schema().attributes[c->attribute].write(
             *c->record, forward && after != nullptr ? *after : c->before.value());
-        touch(c->record->entity());
+        touch(*c->record, c->attribute);
         notify(*c->record, c->attribute);
     } else if (const auto* c = std::get_if<ToOneChange>(&step)) {
         writeToOne(*c->record, c->relationship, forward ? c->after : c->before);
@@ -272,7 +347,7 @@ void Store::replay(UndoStep& step, bool forward, const Value* after) {
                 continue;
             const std::size_t attr = TaskPlacement::attributeAt(k);
             c->task->schema().attributes[attr].write(*c->task, v ? Value{*v} : Value{});
-            touch(Entity::ATask);
+            touch(*c->task, attr);
             notify(*c->task, attr);
         }
         c->other = now;
@@ -287,8 +362,8 @@ void Record::notifyAttributeWrite(std::size_t attrIndex, Value before) {
     store_->attributeChanged(*this, attrIndex, std::move(before));
 }
 
-void Record::notePrimitiveWrite() {
-    store_->touch(entity_);
+void Record::notePrimitiveWrite(std::size_t attrIndex) {
+    store_->touch(*this, attrIndex);
 }
 
 void Record::setToOne(std::size_t relIndex, Record* target) {

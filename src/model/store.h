@@ -7,7 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -63,6 +65,20 @@ class Store {
     // Grows on every change like `revision`, in every entity, except writes of the tasks'
     // `invalid` flag, which only marks a cached duration.
     std::uint64_t valueRevision() const { return valueRevision_; }
+    // Grows on every change of that attribute or relationship in any record of the entity,
+    // and on every insertion or deletion of one of its records, so that an index reading a
+    // few keys (the outline's order, the links) need not be rebuilt when only dates moved.
+    // An unknown key is a programming error.
+    std::uint64_t revision(Entity e, std::string_view key) const;
+    // The sum of the keys' revisions: it grows when any of them does.
+    std::uint64_t revision(Entity e, std::initializer_list<std::string_view> keys) const;
+
+    // The records changed since `cursor` (inserted, deleted, written, undone or redone),
+    // each at least once, in no particular order; moves the cursor to now. Empty when the
+    // changes since the cursor were let go (too many of them, or dead records were freed):
+    // the reader then rebuilds from every record. A cursor of 0 starts with the first record.
+    std::optional<std::vector<Record*>> changesSince(std::uint64_t& cursor);
+
     // The live record of the entity with that serial, or null.
     Record* liveRecord(Entity e, std::uint64_t serial) const;
 
@@ -87,15 +103,23 @@ class Store {
     void setDeleted(Record& r, bool deleted);
     void purgeDeletedRecords();
     void notify(Record& r, std::size_t key);
-    void touch(Entity e) {
-        ++revisions_[static_cast<std::size_t>(e)];
-        ++valueRevision_;
-    }
+    // A write of attribute or relationship `key` (relationships after the attributes).
+    void touch(Record& r, std::size_t key);
+    void touchLifecycle(Record& r);
+    void journal(Record& r);
+    void letJournalGo();
 
     std::array<std::vector<std::unique_ptr<Record>>, kEntityCount> records_;
     std::array<std::size_t, kEntityCount> liveCount_{};
     std::array<std::uint64_t, kEntityCount> revisions_{};
+    std::array<std::vector<std::uint64_t>, kEntityCount> keyRevisions_;
+    std::array<std::uint64_t, kEntityCount> lifecycleRevisions_{};
     std::uint64_t valueRevision_ = 0;
+    // Changed records since position journalBase_; a record appears again only once some
+    // reader has read past its last entry.
+    std::vector<Record*> journal_;
+    std::uint64_t journalBase_ = 0;
+    std::uint64_t journalRead_ = 0;
     std::size_t taskInvalidAttribute_;
     std::uint64_t nextSerial_ = 1;
     UndoManager undo_;

@@ -160,7 +160,7 @@ void UsageSnapshot::restore(Store& store, ATaskResource& assignment) const {
             if (sameValue(slot, v))
                 continue;
             slot = v;
-            store.touch(Entity::AResourceUsage);
+            store.touch(*u, rel.attributes[k]);
             store.notify(*u, rel.attributes[k]);
         }
         store.setToOne(*u, rel.resource,

@@ -49,6 +49,28 @@ TEST_F(DocumentWindow, ARepaintOfTheChartChangesNothingInTheDocument) {
     EXPECT_EQ(w.bridge().store().valueRevision(), revision);
 }
 
+// The chart scrolls as far as the latest bar: further when any bar grows past it, and back
+// when the bar that set it shrinks or goes.
+TEST_F(DocumentWindow, TheChartReachesTheLatestBarAfterEachEdit) {
+    ChartWindowController& w = newWindow();
+    std::vector<ATask*> t = addTasks(w, 3);
+    w.resize(1000, 600);
+    QScrollBar* bar = w.chartView().horizontalScrollBar();
+    const int plain = bar->maximum();
+    typeIntoCell(w, cell(w, 1, "Hours"), "2000");
+    const int middle = bar->maximum();
+    EXPECT_GT(middle, plain + 1000);
+    typeIntoCell(w, cell(w, 2, "Hours"), "4000");
+    EXPECT_GT(bar->maximum(), middle + 1000);
+    typeIntoCell(w, cell(w, 2, "Hours"), "8");
+    EXPECT_EQ(bar->maximum(), middle);
+    w.outlineView().selectTasks({t[1]});
+    w.deleteSelection();
+    EXPECT_EQ(bar->maximum(), plain);
+    w.undo();
+    EXPECT_EQ(bar->maximum(), middle);
+}
+
 TEST_F(DocumentWindow, UndoingBackToTheSavedStateClearsTheModifiedMarker) {
     ChartWindowController& w = newWindow();
     addTasks(w, 2);

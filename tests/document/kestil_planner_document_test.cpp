@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 
 namespace mapolt {
 namespace {
@@ -147,6 +149,61 @@ TEST_F(DocumentTest, LabelsAreMeasuredAgainForTheTasksWhoseAssignmentsChanged) {
     doc.projectChanged();
     EXPECT_EQ(measurer.measured, 5) << "the task the renamed person works on";
     EXPECT_FLOAT_EQ(doc.leftMargin(), 140.0f);
+}
+
+// Label widths from the name's length, so that renaming a task can move it on or off the
+// envelope of labels.
+struct LengthMeasurer : TextMeasurer {
+    float calcLeftMargin(const ATask& task) override {
+        return 7.0f * static_cast<float>(task.name().size());
+    }
+};
+
+// After each random edit the margin is the one every task measured afresh would give: a label
+// on the envelope that shrinks or moves later, a task deleted or brought back by undo, and
+// labels that grow past the envelope all reach it.
+TEST_F(DocumentTest, TheMarginFollowsEditsAsIfEveryLabelWereMeasuredAgain) {
+    KestilPlannerDocument doc(preferences);
+    LengthMeasurer measurer;
+    doc.setTextMeasurer(&measurer);
+    Store& store = doc.store();
+    std::mt19937 random(5);
+    for (int i = 0; i < 40; ++i)
+        doc.taskHelper().addEndTask(static_cast<float>(i % 9));
+    const auto expected = [&] {
+        float widest = 2.0f;
+        store.forEachLive<ATask>([&](ATask* t) {
+            widest =
+                std::max(widest, measurer.calcLeftMargin(*t) - t->daysFromStart() * doc.dayWidth());
+        });
+        return widest;
+    };
+    for (int step = 0; step < 300; ++step) {
+        const std::vector<ATask*> tasks = store.fetch<ATask>();
+        ATask* t = tasks[std::uniform_int_distribution<std::size_t>(0, tasks.size() - 1)(random)];
+        switch (step % 5) {
+        case 0:
+            t->setName(std::string(std::uniform_int_distribution<std::size_t>(0, 30)(random), 'x'));
+            break;
+        case 1:
+            t->set(&ATask::daysFromStart,
+                   static_cast<float>(std::uniform_int_distribution<int>(0, 12)(random)));
+            break;
+        case 2:
+            if (tasks.size() > 5)
+                store.deleteRecord(t);
+            break;
+        case 3:
+            doc.taskHelper().addEndTask(static_cast<float>(step % 7));
+            break;
+        case 4:
+            store.undoManager().undo();
+            break;
+        }
+        store.flushPendingChanges();
+        doc.projectChanged();
+        ASSERT_FLOAT_EQ(doc.leftMargin(), expected()) << "step " << step;
+    }
 }
 
 TEST_F(DocumentTest, ClosingTheDocumentDetachesTheAppearancePanel) {

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
 namespace mapolt {
 namespace {
 
@@ -260,6 +265,99 @@ TEST(StoreValueRevisionTest, CacheFlagWritesDoNotCountAsValueChanges) {
     EXPECT_EQ(store.liveRecord(Entity::ATask, t->serial()), t);
     store.deleteRecord(t);
     EXPECT_EQ(store.liveRecord(Entity::ATask, t->serial()), nullptr);
+}
+
+// The keys an index reads tell it whether to rebuild: dates moving leave the outline's
+// revision alone; a move in the outline, a silent write of it, an undo or a new task do not.
+TEST(StoreKeyRevisionTest, GrowsWithItsKeysAndWithRecordsComingAndGoing) {
+    Store store;
+    ATask* parent = store.insert<ATask>();
+    ATask* t = store.insert<ATask>();
+    const auto outline = [&store] {
+        return store.revision(Entity::ATask, {"superTask", "viewOrder", "isExpanded"});
+    };
+    std::uint64_t seen = outline();
+    t->set(&ATask::daysFromStart, 3.0f);
+    t->setPrimitive(&ATask::daysTillEnd, 4.0f);
+    parent->set(&ATask::name, std::string("moved dates only"));
+    EXPECT_EQ(outline(), seen);
+    store.flushPendingChanges();
+
+    const auto grew = [&] {
+        const std::uint64_t now = outline();
+        return std::exchange(seen, now) != now;
+    };
+    t->set(&ATask::superTask, parent);
+    EXPECT_TRUE(grew()) << "a new parent";
+    store.flushPendingChanges();
+    parent->setPrimitive(&ATask::isExpanded, false);
+    EXPECT_TRUE(grew()) << "a silent write";
+    store.undoManager().undo();
+    EXPECT_TRUE(grew()) << "undo";
+    ASSERT_EQ(t->superTask(), nullptr);
+    store.insert<ATask>();
+    EXPECT_TRUE(grew()) << "a new task";
+    store.deleteRecord(t);
+    EXPECT_TRUE(grew()) << "a deleted task";
+    EXPECT_THROW(store.revision(Entity::ATask, "noSuchKey"), std::logic_error);
+}
+
+// Every reader sees each record changed since its own cursor, however the others read.
+TEST(StoreChangeJournalTest, EachReaderSeesEveryRecordChangedSinceItsCursor) {
+    Store store;
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+    ATask* a = store.insert<ATask>();
+    ATask* b = store.insert<ATask>();
+    const auto changed = [&store](std::uint64_t& cursor) {
+        std::vector<Record*> seen = store.changesSince(cursor).value();
+        std::sort(seen.begin(), seen.end());
+        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+        return seen;
+    };
+    const auto both = [&] {
+        std::vector<Record*> v{a, b};
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    EXPECT_EQ(changed(first), both());
+
+    a->setPrimitive(&ATask::daysFromStart, 2.0f);
+    EXPECT_EQ(changed(first), std::vector<Record*>{a}) << "a silent write";
+    a->set(&ATask::hours, 4.0f);
+    EXPECT_EQ(changed(second), both()) << "the second reader still sees the insertions";
+    b->set(&ATask::hours, 4.0f);
+    EXPECT_EQ(changed(first), both()) << "a was written again after the first read";
+    EXPECT_TRUE(changed(first).empty());
+    store.undoManager().undo();
+    EXPECT_EQ(changed(first), both()) << "undo takes both back";
+    EXPECT_EQ(changed(second), both());
+}
+
+// A reader too far behind is told to rebuild rather than given a partial list, and so is one
+// whose records may have been freed.
+TEST(StoreChangeJournalTest, AReaderFarBehindOrPastFreedRecordsRebuilds) {
+    Store store;
+    std::uint64_t behind = 0;
+    std::uint64_t current = 0;
+    std::vector<ATask*> tasks;
+    for (int i = 0; i < 100; ++i)
+        tasks.push_back(store.insert<ATask>());
+    ASSERT_TRUE(store.changesSince(behind).has_value());
+    ASSERT_TRUE(store.changesSince(current).has_value());
+    // Each round is read by one reader, so each adds every task to the journal again.
+    for (int round = 0; round < 60; ++round) {
+        for (ATask* t : tasks)
+            t->setPrimitive(&ATask::daysFromStart, static_cast<float>(round));
+        store.changesSince(current);
+    }
+    EXPECT_FALSE(store.changesSince(behind).has_value());
+    EXPECT_TRUE(store.changesSince(behind).has_value()) << "caught up again";
+
+    store.deleteRecord(tasks.front());
+    store.undoManager().removeAllActions();
+    store.flushPendingChanges();
+    EXPECT_FALSE(store.changesSince(current).has_value());
 }
 
 } // namespace
