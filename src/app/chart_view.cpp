@@ -96,9 +96,11 @@ void ChartView::measureExtent() {
     extentRevision_ = revision;
     const auto changes = store.changesSince(extentChanges_);
     const auto widened = chart_->context().takeWidenedLabels();
-    const std::uint64_t rows = chart_->context().rowsGeneration();
-    if (!changes || !widened || rows != extentRows_) {
-        extentRows_ = rows;
+    // Tasks come and go through the journal; a subtree moved, folded or unfolded shows or
+    // hides tasks that were not written.
+    const std::uint64_t shown = store.revision(Entity::ATask, {"superTask", "isExpanded"});
+    if (!changes || !widened || shown != extentShown_) {
+        extentShown_ = shown;
         measureWholeExtent();
         return;
     }

@@ -72,7 +72,7 @@ class ChartView final : public QAbstractScrollArea {
     const ATask* latestTask_ = nullptr;
     const ATask* widestTask_ = nullptr;
     std::uint64_t extentRevision_ = ~0ULL;
-    std::uint64_t extentRows_ = ~0ULL;
+    std::uint64_t extentShown_ = ~0ULL;
     std::uint64_t extentChanges_ = 0;
 };
 

@@ -72,7 +72,6 @@ void ChartContext::refresh() {
     if (rowsRevision != rowsRevision_) {
         rows_ = ChartRows::of(store);
         rowsRevision_ = rowsRevision;
-        ++rowsGeneration_;
     }
     geometry_ = ChartGeometry::of(*document_);
 }

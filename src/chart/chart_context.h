@@ -33,10 +33,8 @@ class ChartContext {
     const ChartGeometry& geometry() const { return geometry_; }
     void setGeometry(const ChartGeometry& geometry) { geometry_ = geometry; }
     const ChartRows& rows() const { return rows_; }
-    // Grows whenever rows() is built again.
-    std::uint64_t rowsGeneration() const { return rowsGeneration_; }
-    // Takes the geometry from the document again, and rebuilds the row list when tasks or
-    // links changed since it was built.
+    // Takes the geometry from the document again, and rebuilds the row list when the
+    // outline or the links changed since it was built.
     void refresh();
 
     // The widths of a task's labels as the last drawing pass measured them: view state kept
@@ -65,7 +63,6 @@ class ChartContext {
     ChartRows rows_;
     std::optional<Date> today_;
     std::uint64_t rowsRevision_ = ~0ULL;
-    std::uint64_t rowsGeneration_ = 0;
     struct LabelWidths {
         std::optional<float> left, right, milestone;
     };

@@ -10,9 +10,8 @@
 namespace mapolt {
 
 ChartRows::ChartRows(std::vector<ATask*> tasks) : tasks_(std::move(tasks)) {
-    rowOf_.reserve(tasks_.size());
     for (std::size_t i = 0; i < tasks_.size(); ++i)
-        rowOf_.emplace(tasks_[i], static_cast<int>(i));
+        rowOf_[tasks_[i]] = static_cast<std::uint32_t>(i);
     collectLinks();
     buildLinkIndex();
 }
@@ -22,8 +21,8 @@ ChartRows ChartRows::of(const Store& store) {
 }
 
 int ChartRows::rowOf(const ATask* task) const {
-    const auto found = rowOf_.find(task);
-    return found == rowOf_.end() ? -1 : found->second;
+    const std::uint32_t row = rowOf_.find(task);
+    return row == SerialIndex::kNone ? -1 : static_cast<int>(row);
 }
 
 int ChartRows::displayedRowOf(const ATask* task) const {

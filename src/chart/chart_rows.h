@@ -1,6 +1,7 @@
 #pragma once
 
-#include <unordered_map>
+#include "model/serial_index.h"
+
 #include <vector>
 
 namespace mapolt {
@@ -48,7 +49,7 @@ class ChartRows {
                      std::vector<int>& out) const;
 
     std::vector<ATask*> tasks_;
-    std::unordered_map<const ATask*, int> rowOf_;
+    SerialIndex rowOf_;
     std::vector<ChartLink> links_;
     // Links sorted by their upper row, with a tree of the largest lower row per range.
     std::vector<int> byTop_;

@@ -319,17 +319,23 @@ void KestilPlannerDocument::measureChangedLabels(const std::vector<Record*>& cha
         const bool known = entry != measuredLabels_.end();
         if (known && entry->second.pass == labelPass_)
             continue;
-        // A line on the envelope that moves or goes takes the envelope with it.
-        if (known && !leftLabels_.hides(entry->second.width, entry->second.start))
-            rebuild = true;
+        // A line on the envelope that moves or goes takes the envelope with it; the tasks
+        // on it are written by most edits without moving.
+        const bool mayHoldEnvelope =
+            known && !leftLabels_.hides(entry->second.width, entry->second.start);
         if (t->isDeleted()) {
-            if (known)
+            if (known) {
+                rebuild = rebuild || mayHoldEnvelope;
                 measuredLabels_.erase(entry);
+            }
             continue;
         }
+        const auto before =
+            known ? std::pair(entry->second.width, entry->second.start) : std::pair(0.0f, 0.0f);
         const MeasuredLabel& now = remeasureLabel(*t);
-        if (!leftLabels_.hides(now.width, now.start))
-            rebuild = true;
+        if (known && before == std::pair(now.width, now.start))
+            continue;
+        rebuild = rebuild || mayHoldEnvelope || !leftLabels_.hides(now.width, now.start);
     }
     if (rebuild)
         buildLabelEnvelope();
