@@ -210,17 +210,14 @@ std::uint64_t Store::revision(Entity e, std::initializer_list<std::string_view> 
 }
 
 // A record already waiting unread in the journal is not added again. The journal is let go
-// once it holds more than an eighth of the records: a reader that far behind rebuilds, which
+// once it holds about an eighth of the records: a reader that far behind rebuilds, which
 // costs no more than going through that many changes, and a full recalculation does not
 // grow the document's memory by a journal of every record.
 void Store::journal(Record& r) {
     const std::uint64_t entry = r.journalEntry_;
     if (entry > journalBase_ && entry > journalRead_)
         return;
-    std::size_t live = 0;
-    for (std::size_t n : liveCount_)
-        live += n;
-    if (journal_.size() >= 4096 + live / 8)
+    if (journal_.size() >= journalLimit_)
         letJournalGo();
     journal_.push_back(&r);
     r.journalEntry_ = journalBase_ + journal_.size();
@@ -229,6 +226,10 @@ void Store::journal(Record& r) {
 void Store::letJournalGo() {
     journalBase_ += journal_.size();
     journal_.clear();
+    std::size_t live = 0;
+    for (std::size_t n : liveCount_)
+        live += n;
+    journalLimit_ = kJournalFloor + live / 8;
 }
 
 std::optional<std::vector<Record*>> Store::changesSince(std::uint64_t& cursor) {

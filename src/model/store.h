@@ -120,6 +120,9 @@ class Store {
     std::vector<Record*> journal_;
     std::uint64_t journalBase_ = 0;
     std::uint64_t journalRead_ = 0;
+    // Set each time the journal is let go, from the records then live.
+    static constexpr std::size_t kJournalFloor = 4096;
+    std::size_t journalLimit_ = kJournalFloor;
     std::size_t taskInvalidAttribute_;
     std::uint64_t nextSerial_ = 1;
     UndoManager undo_;
