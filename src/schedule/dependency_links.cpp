@@ -3,8 +3,8 @@
 #include "model/entities.h"
 #include "model/notification_center.h"
 #include "model/preferences.h"
-#include "model/serial_index.h"
 #include "model/store.h"
+#include "schedule/meeting_search.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -85,111 +85,96 @@ bool DependencyLinks::cyclicCheck(ATask* predecessor, ATask* connectingTask) {
 // roll-up, such as a summary linked to a task that leads back into the summary's subtree:
 // the placement of such a loop never settles. The link is refused when its successor, or a
 // task above or below it, reaches the predecessor along those placement steps.
+//
+// The steps are searched as a graph with four roles per task: placed by a link, reached,
+// reached with the tasks above it, reached with the tasks below it.
 bool DependencyLinks::closesPlacementLoop(ATask* predecessor, ATask* successor) const {
-    constexpr std::uint32_t kReached = 1;
-    constexpr std::uint32_t kSubtreeReached = 2;
-    SerialIndex marks(0);
-    std::vector<ATask*> pending;
-    const auto firstTime = [&marks](const ATask* t, std::uint32_t mark) {
-        std::uint32_t& m = marks[t];
-        const bool first = (m & mark) == 0;
-        m |= mark;
-        return first;
-    };
-    const auto reach = [&](ATask* t) {
-        if (firstTime(t, kReached))
-            pending.push_back(t);
-    };
-    const auto reachPlacedBy = [&](ATask* target) {
-        reach(target);
-        for (ATask* a = target->superTask(); a != nullptr; a = a->superTask())
-            reach(a);
-        std::vector<ATask*> below{target};
-        while (!below.empty()) {
-            ATask* t = below.back();
-            below.pop_back();
-            if (!firstTime(t, kSubtreeReached))
-                continue;
-            reach(t);
-            for (ATask* sub : t->subTasks())
-                below.push_back(sub);
-        }
-    };
-    reachPlacedBy(successor);
-    while (!pending.empty()) {
-        ATask* t = pending.back();
-        pending.pop_back();
-        if (t == predecessor)
-            return true;
-        for (DepLink* l : t->dependTasks())
-            if (ATask* next = l->dependeeTask(); next != nullptr)
-                reachPlacedBy(next);
-    }
-    return false;
-}
-
-void DependencyLinks::appendEdgesOf(ATask* task, ATask* extra, std::vector<ATask*>& edges) {
-    if (extra != nullptr)
-        edges.push_back(extra);
-    for (ATask* sub : task->subTasks())
-        edges.push_back(sub);
-    for (DepLink* l : task->dependTasks())
-        if (l->dependeeTask() != nullptr)
-            edges.push_back(l->dependeeTask());
-}
-
-// Tarjan's search from the start task, with its own stack so a long chain cannot overflow
-// the call stack. A task whose component was already popped is not explored again: it cannot
-// reach a task still on the stack, so a fresh visit could not lower any lowlink.
-bool DependencyLinks::cyclicCheckTarjan(ATask* start, ATask* connectingTask) {
-    SerialIndex indexOf;
-    // By index.
-    std::vector<bool> onStack;
-    std::vector<ATask*> cycleStack;
-    std::vector<TarjanTask> calls;
-    std::vector<ATask*> edges;
-    int index = 0;
-    const auto visit = [&](ATask* t, ATask* extra) {
-        indexOf[t] = static_cast<std::uint32_t>(index);
-        const std::size_t first = edges.size();
-        appendEdgesOf(t, extra, edges);
-        calls.push_back(TarjanTask{t, index, index, first, edges.size()});
-        ++index;
-        cycleStack.push_back(t);
-        onStack.push_back(true);
-    };
-    visit(start, connectingTask);
-    while (true) {
-        TarjanTask& v = calls.back();
-        if (v.nextEdge < v.endEdge) {
-            ATask* w = edges[v.nextEdge++];
-            if (const std::uint32_t i = indexOf.find(w); i == SerialIndex::kNone)
-                visit(w, nullptr);
-            else if (onStack[i])
-                v.lowlink = std::min(v.lowlink, static_cast<int>(i));
-            continue;
-        }
-        const TarjanTask done = calls.back();
-        calls.pop_back();
-        // A call's edges follow its caller's on the stack of edges.
-        edges.resize(calls.empty() ? 0 : calls.back().endEdge);
-        if (done.lowlink == done.index) {
-            std::size_t popped = 0;
-            while (!cycleStack.empty()) {
-                ATask* t = cycleStack.back();
-                cycleStack.pop_back();
-                onStack[indexOf.find(t)] = false;
-                ++popped;
-                if (t == done.task)
-                    break;
+    enum Role : std::uint8_t { kLinked, kReached, kAbove, kBelow };
+    const auto forward = [](SearchNode n, const auto& visit) {
+        ATask* t = n.task;
+        switch (n.role) {
+        case kLinked:
+            visit({t, kReached});
+            visit({t, kAbove});
+            visit({t, kBelow});
+            break;
+        case kReached:
+            for (DepLink* l : t->dependTasks)
+                if (ATask* next = l->dependeeTask(); next != nullptr)
+                    visit({next, kLinked});
+            break;
+        case kAbove:
+            if (ATask* parent = t->superTask()) {
+                visit({parent, kReached});
+                visit({parent, kAbove});
             }
-            if (calls.empty())
-                return popped >= 2;
-        } else if (calls.empty()) {
-            return false;
+            break;
+        case kBelow:
+            visit({t, kReached});
+            for (ATask* sub : t->subTasks)
+                visit({sub, kBelow});
+            break;
         }
-        calls.back().lowlink = std::min(calls.back().lowlink, done.lowlink);
-    }
+    };
+    const auto backward = [](SearchNode n, const auto& visit) {
+        ATask* t = n.task;
+        switch (n.role) {
+        case kLinked:
+            for (DepLink* l : t->dependeeTasks)
+                if (ATask* before = l->dependTask(); before != nullptr)
+                    visit({before, kReached});
+            break;
+        case kReached:
+            visit({t, kLinked});
+            visit({t, kBelow});
+            for (ATask* sub : t->subTasks)
+                visit({sub, kAbove});
+            break;
+        case kAbove:
+            visit({t, kLinked});
+            for (ATask* sub : t->subTasks)
+                visit({sub, kAbove});
+            break;
+        case kBelow:
+            visit({t, kLinked});
+            if (ATask* parent = t->superTask())
+                visit({parent, kBelow});
+            break;
+        }
+    };
+    return reachesEitherWay({{successor, kLinked}}, {predecessor, kReached}, forward, backward);
+}
+
+// Whether the start lies on a loop of links and summary-to-subtask edges once the extra edge
+// to `connectingTask` is added: what Tarjan's search tells by the start's component holding
+// more than the start. The start's own edges to itself do not count, as they make no such
+// component.
+bool DependencyLinks::cyclicCheckTarjan(ATask* start, ATask* connectingTask) {
+    std::vector<SearchNode> next;
+    const auto add = [&](ATask* t) {
+        if (t != nullptr && t != start)
+            next.push_back({t, 0});
+    };
+    add(connectingTask);
+    for (ATask* sub : start->subTasks)
+        add(sub);
+    for (DepLink* l : start->dependTasks)
+        add(l->dependeeTask());
+    const auto forward = [](SearchNode n, const auto& visit) {
+        for (ATask* sub : n.task->subTasks)
+            visit({sub, 0});
+        for (DepLink* l : n.task->dependTasks)
+            if (ATask* t = l->dependeeTask(); t != nullptr)
+                visit({t, 0});
+    };
+    const auto backward = [](SearchNode n, const auto& visit) {
+        if (ATask* parent = n.task->superTask())
+            visit({parent, 0});
+        for (DepLink* l : n.task->dependeeTasks)
+            if (ATask* t = l->dependTask(); t != nullptr)
+                visit({t, 0});
+    };
+    return reachesEitherWay(next, {start, 0}, forward, backward);
 }
 
 void DependencyLinks::fixDependacies(const std::vector<ATask*>& tasks) {

@@ -30,16 +30,6 @@ class DependencyLinks final : public DependencyLinker {
     void removeLink(DepLink* link);
 
   private:
-    // A task on the search's call stack; its edges are [nextEdge, endEdge) of a stack of
-    // edges shared by all calls, so a visit allocates nothing of its own.
-    struct TarjanTask {
-        ATask* task;
-        int index;
-        int lowlink;
-        std::size_t nextEdge;
-        std::size_t endEdge;
-    };
-    static void appendEdgesOf(ATask* task, ATask* extra, std::vector<ATask*>& edges);
     bool closesPlacementLoop(ATask* predecessor, ATask* successor) const;
 
     Store& context_;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <vector>
 
 namespace mapolt::testing {
@@ -262,6 +263,105 @@ TEST_F(DependencyLinksTest, TarjansSearchFindsEveryLoopThroughTheStart) {
                     << "plan " << plan << ", from " << start << " to " << other;
             }
     }
+}
+
+// The placement steps as first written: a forward search from the successor, each task
+// reached bringing the tasks above and below it.
+bool placementLoopByForwardSearch(ATask* predecessor, ATask* successor) {
+    std::set<const ATask*> reached;
+    std::vector<ATask*> pending;
+    const auto reachPlacedBy = [&](ATask* target) {
+        std::vector<ATask*> found;
+        for (ATask* a = target->superTask(); a != nullptr; a = a->superTask())
+            found.push_back(a);
+        std::vector<ATask*> below{target};
+        while (!below.empty()) {
+            ATask* t = below.back();
+            below.pop_back();
+            found.push_back(t);
+            for (ATask* sub : t->subTasks)
+                below.push_back(sub);
+        }
+        for (ATask* t : found)
+            if (reached.insert(t).second)
+                pending.push_back(t);
+    };
+    reachPlacedBy(successor);
+    while (!pending.empty()) {
+        ATask* t = pending.back();
+        pending.pop_back();
+        if (t == predecessor)
+            return true;
+        for (DepLink* l : t->dependTasks)
+            if (ATask* next = l->dependeeTask())
+                reachPlacedBy(next);
+    }
+    return false;
+}
+
+// The check searches from both ends at once; on random outlines with links, loops included,
+// it refuses exactly the links the forward searches refuse.
+TEST_F(DependencyLinksTest, TheLoopCheckAgreesWithForwardSearches) {
+    std::mt19937 rng(9);
+    int refused = 0;
+    int checked = 0;
+    for (int plan = 0; plan < 150; ++plan) {
+        const int n = std::uniform_int_distribution<int>(3, 10)(rng);
+        std::vector<ATask*> tasks;
+        for (int i = 0; i < n; ++i)
+            tasks.push_back(fx.store.insert<ATask>());
+        const auto pick = [&] { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+        for (int i = 1; i < n; ++i)
+            if (pick() < n / 2)
+                tasks[static_cast<std::size_t>(i)]->set(
+                    &ATask::superTask, tasks[static_cast<std::size_t>(pick() % i)]);
+        for (int k = pick() / 2 + 1; k > 0; --k) {
+            ATask* from = tasks[static_cast<std::size_t>(pick())];
+            ATask* to = tasks[static_cast<std::size_t>(pick())];
+            if (from == to)
+                continue;
+            auto* l = fx.store.insert<DepLink>();
+            l->set(&DepLink::dependTask, from);
+            l->set(&DepLink::dependeeTask, to);
+        }
+        const auto leadsTo = [](ATask* from, ATask* to) {
+            std::set<const ATask*> seen;
+            std::vector<ATask*> pending{from};
+            while (!pending.empty()) {
+                ATask* t = pending.back();
+                pending.pop_back();
+                std::vector<ATask*> next = t->subTasks();
+                for (DepLink* l : t->dependTasks)
+                    if (l->dependeeTask() != nullptr)
+                        next.push_back(l->dependeeTask());
+                for (ATask* u : next) {
+                    if (u == to)
+                        return true;
+                    if (seen.insert(u).second)
+                        pending.push_back(u);
+                }
+            }
+            return false;
+        };
+        for (ATask* p : tasks)
+            for (ATask* s : tasks) {
+                if (p == s)
+                    continue;
+                std::set<const ATask*> holdingP;
+                for (const ATask* a = p->superTask(); a != nullptr; a = a->superTask())
+                    holdingP.insert(a);
+                bool loop = DependencyLinks::hasAsParent(p, s) || leadsTo(s, p) || leadsTo(p, p);
+                for (ATask* a = s->superTask(); a != nullptr && !holdingP.contains(a);
+                     a = a->superTask())
+                    loop = loop || leadsTo(a, p);
+                loop = loop || placementLoopByForwardSearch(p, s);
+                ASSERT_EQ(links.cyclicCheck(p, s), loop) << "plan " << plan;
+                refused += loop ? 1 : 0;
+                ++checked;
+            }
+    }
+    EXPECT_GT(refused, checked / 10);
+    EXPECT_LT(refused, checked * 9 / 10);
 }
 
 } // namespace
