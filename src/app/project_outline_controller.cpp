@@ -50,21 +50,21 @@ ProjectOutlineController::ProjectOutlineController(DocumentBridge& bridge, QObje
 
 ProjectOutlineController::Structure ProjectOutlineController::buildStructure() const {
     Structure s;
-    for (ATask* t : bridge_.store().fetch<ATask>()) {
-        if (ATask* parent = t->superTask()) {
+    bridge_.store().forEachLive<ATask>([&s](ATask* t) {
+        if (ATask* parent = t->superTask())
             s.children[parent].push_back(t);
-            s.parentOf.emplace(t, parent);
-        } else
+        else
             s.roots.push_back(t);
-    }
+    });
     sortByViewOrder(s.roots);
-    s.rowInParent.reserve(bridge_.store().count(Entity::ATask));
+    s.placeOf.reserve(bridge_.store().count(Entity::ATask));
     for (std::size_t i = 0; i < s.roots.size(); ++i)
-        s.rowInParent.emplace(s.roots[i], static_cast<int>(i));
+        s.placeOf.emplace(s.roots[i], Structure::Place{nullptr, static_cast<int>(i)});
     for (auto& [parent, list] : s.children) {
         sortByViewOrder(list);
         for (std::size_t i = 0; i < list.size(); ++i)
-            s.rowInParent.emplace(list[i], static_cast<int>(i));
+            s.placeOf.emplace(list[i],
+                              Structure::Place{const_cast<ATask*>(parent), static_cast<int>(i)});
     }
     return s;
 }
@@ -105,17 +105,17 @@ QModelIndex ProjectOutlineController::parent(const QModelIndex& child) const {
     const ATask* task = taskAt(child);
     if (task == nullptr)
         return {};
-    const auto found = s_.parentOf.find(task);
-    return found != s_.parentOf.end() ? indexOf(found->second) : QModelIndex();
+    const auto found = s_.placeOf.find(task);
+    return found != s_.placeOf.end() ? indexOf(found->second.parent) : QModelIndex();
 }
 
 QModelIndex ProjectOutlineController::indexOf(const ATask* task, int column) const {
     if (task == nullptr)
         return {};
-    const auto found = s_.rowInParent.find(task);
-    if (found == s_.rowInParent.end())
+    const auto found = s_.placeOf.find(task);
+    if (found == s_.placeOf.end())
         return {};
-    return createIndex(found->second, column, const_cast<ATask*>(task));
+    return createIndex(found->second.row, column, const_cast<ATask*>(task));
 }
 
 int ProjectOutlineController::rowCount(const QModelIndex& parent) const {

@@ -60,10 +60,14 @@ class ProjectOutlineController final : public QAbstractItemModel {
     struct Structure {
         std::vector<ATask*> roots;
         std::unordered_map<const ATask*, std::vector<ATask*>> children;
-        std::unordered_map<const ATask*, int> rowInParent;
-        // As the rows were built, so that the model answers consistently until the next
-        // refresh even while the store has moved on.
-        std::unordered_map<const ATask*, ATask*> parentOf;
+        // Each task's parent and row under it as the rows were built, so that the model
+        // answers consistently until the next refresh even while the store has moved on.
+        // Keyed by address only: a task the store has freed since is never read.
+        struct Place {
+            ATask* parent = nullptr;
+            int row = 0;
+        };
+        std::unordered_map<const ATask*, Place> placeOf;
         bool operator==(const Structure& other) const {
             return roots == other.roots && children == other.children;
         }
