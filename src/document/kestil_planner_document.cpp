@@ -277,6 +277,14 @@ void KestilPlannerDocument::measureLeftLabels() {
     if (inputs == measuredRevision_)
         return;
     measuredRevision_ = inputs;
+    // When no name, assignment or person changed, and no task came or went, every label
+    // reads as it did: only starts need taking, as after a recalculation or a move.
+    const std::uint64_t texts =
+        store_.revision(Entity::ATask, {"name", "resources"}) +
+        store_.revision(Entity::ATaskResource, {"perc", "resource", "task"}) +
+        store_.revision(Entity::Resource, {"name", "initials"});
+    labelTextsKept_ = texts == labelTextRevision_;
+    labelTextRevision_ = texts;
     const auto changes = store_.changesSince(labelChanges_);
     if (context != labelContextRevision_ || textMeasurer_ == nullptr) {
         measuredLabels_.clear();
@@ -345,14 +353,16 @@ const KestilPlannerDocument::MeasuredLabel& KestilPlannerDocument::remeasureLabe
     auto [entry, added] = measuredLabels_.try_emplace(&task);
     MeasuredLabel& label = entry->second;
     label.pass = labelPass_;
+    // A task's start offset is its stored daysFromStart.
+    label.start = task.daysFromStart();
+    if (!added && labelTextsKept_)
+        return label;
     labelInputs(task, labelScratch_);
     // Text is measured again only for a task whose label changed.
     if (added || label.shown != labelScratch_) {
         label.shown = labelScratch_;
         label.width = textMeasurer_->calcLeftMargin(task);
     }
-    // A task's start offset is its stored daysFromStart.
-    label.start = task.daysFromStart();
     return label;
 }
 

@@ -172,6 +172,8 @@ class KestilPlannerDocument {
     std::unordered_map<const ATask*, MeasuredLabel> measuredLabels_;
     std::uint64_t labelContextRevision_ = ~0ULL;
     std::uint64_t labelPass_ = 0;
+    std::uint64_t labelTextRevision_ = ~0ULL;
+    bool labelTextsKept_ = false;
     std::string labelScratch_;
     // Where the store's change journal was last read for labels and for stale durations.
     std::uint64_t labelChanges_ = 0;
