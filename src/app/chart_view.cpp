@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace mapolt {
 
@@ -95,7 +96,7 @@ void ChartView::measureExtent() {
         return;
     extentRevision_ = revision;
     const auto changes = store.changesSince(extentChanges_);
-    const auto widened = chart_->context().takeWidenedLabels();
+    auto widened = chart_->context().takeWidenedLabels();
     // Tasks come and go through the journal; a subtree moved, folded or unfolded shows or
     // hides tasks that were not written.
     const std::uint64_t shown = store.revision(Entity::ATask, {"superTask", "isExpanded"});
@@ -104,7 +105,7 @@ void ChartView::measureExtent() {
         measureWholeExtent();
         return;
     }
-    std::vector<const ATask*> tasks = *widened;
+    std::vector<const ATask*> tasks = std::move(*widened);
     for (Record* r : *changes)
         if (r->entity() == Entity::ATask)
             tasks.push_back(static_cast<const ATask*>(r));

@@ -60,12 +60,12 @@ class ChartView final : public QAbstractScrollArea {
     int extraRows_ = 30;
     std::vector<int> selectedRows_;
     std::vector<ATask*> selectedTasks_;
-    // The latest end in days and the widest right label, measured once per change.
     // Whether the task's end or labels reach past the extent; false when the task held
     // the extent, which must then be measured over every row.
     bool widenExtentFor(const ATask* task);
     void measureWholeExtent();
 
+    // The latest end in days and the widest right label, measured once per change.
     float latestEnd_ = 0.0f;
     float widestRightLabel_ = 0.0f;
     // The tasks whose end and whose label the extent reaches to.
