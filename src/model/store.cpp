@@ -243,6 +243,11 @@ std::optional<std::vector<Record*>> Store::changesSince(std::uint64_t& cursor) {
     return changes;
 }
 
+void Store::skipChanges(std::uint64_t& cursor) {
+    cursor = journalBase_ + journal_.size();
+    journalRead_ = std::max(journalRead_, cursor);
+}
+
 void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
     touch(r, attr);
     undo_.record(AttributeChange{&r, attr, PackedValue(before)});

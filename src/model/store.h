@@ -78,6 +78,8 @@ class Store {
     // changes since the cursor were let go (too many of them, or dead records were freed):
     // the reader then rebuilds from every record. A cursor of 0 starts with the first record.
     std::optional<std::vector<Record*>> changesSince(std::uint64_t& cursor);
+    // Moves the cursor to now, for a reader that already knows what changed since.
+    void skipChanges(std::uint64_t& cursor);
 
     // The live record of the entity with that serial, or null.
     Record* liveRecord(Entity e, std::uint64_t serial) const;

@@ -5,7 +5,7 @@
 #include "model/prefetch.h"
 #include "model/store.h"
 #include "schedule/placement_arrays.h"
-#include "schedule/placement_order.h"
+#include "schedule/placement_memo.h"
 #include "schedule/placement_rules.h"
 #include "schedule/subtree_move.h"
 #include "schedule/task_length_calc.h"
@@ -20,27 +20,6 @@ namespace mapolt {
 namespace {
 
 using Index = std::uint32_t;
-
-// A summary's successors wait for its roll-up, its subtasks for its placement.
-std::vector<Index> placementOrder(const PlacementArrays& a, bool& looped) {
-    const std::size_t n = a.size();
-    const auto finish = [&](Index i) { return a.isSummary(i) ? static_cast<Index>(n + i) : i; };
-    const auto forEachEdge = [&](const auto& edge) {
-        for (Index i = 0; i < n; ++i) {
-            if (const Index p = a.super[i]; p != PlacementArrays::kNone) {
-                edge(p, i);
-                edge(finish(i), static_cast<Index>(n + p));
-            }
-            for (Index k = a.firstLinkIn[i]; k < a.firstLinkIn[i + 1]; ++k)
-                if (const Index p = a.linksIn[k].predecessor; p != PlacementArrays::kNone)
-                    edge(finish(p), i);
-        }
-    };
-    std::vector<bool> rollsUp(n);
-    for (Index i = 0; i < n; ++i)
-        rollsUp[i] = a.isSummary(i);
-    return PlacementOrder::of(n, forEachEdge, rollsUp, {}, looped);
-}
 
 // The arrays as the outline a summary's move walks; a move writes the record as well.
 struct ArrayOutline {
@@ -107,12 +86,11 @@ void rollUp(PlacementArrays& a, Index s) {
 
 } // namespace
 
-void placeInDependencyOrder(Store& context, TaskLengthCalc& durations) {
-    PlacementArrays a(context);
-    const std::size_t n = a.size();
+void placeInDependencyOrder(Store& context, TaskLengthCalc& durations, PlacementMemo& memo) {
     bool looped = false;
-    const std::vector<Index> order = placementOrder(a, looped);
-    std::vector<Index>().swap(a.super);
+    PlacementArrays& a = memo.arrays(context, looped);
+    const std::vector<Index>& order = memo.order();
+    const std::size_t n = a.size();
     if (looped)
         logDiagnostic("Scheduling: links and summaries form a loop; the tasks on it are placed "
                       "in outline order");
@@ -136,6 +114,7 @@ void placeInDependencyOrder(Store& context, TaskLengthCalc& durations) {
             a.reread(v);
         }
     }
+    memo.placed(context);
     context.flushPendingChanges();
 }
 

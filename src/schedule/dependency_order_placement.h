@@ -2,6 +2,7 @@
 
 namespace mapolt {
 
+class PlacementMemo;
 class Store;
 class TaskLengthCalc;
 
@@ -12,7 +13,8 @@ class TaskLengthCalc;
 // places it deciding between sticky lags), a summary so placed moves its subtree, and a
 // leaf's duration is computed from its final start. Locked tasks keep their starts and still
 // place their successors, whatever duration was stored for them. Ready tasks are taken in
-// store order, so the result is deterministic.
-void placeInDependencyOrder(Store& context, TaskLengthCalc& durations);
+// store order, so the result is deterministic. What it gathers from the records is kept in
+// `memo` for the next recalculation of the same store.
+void placeInDependencyOrder(Store& context, TaskLengthCalc& durations, PlacementMemo& memo);
 
 } // namespace mapolt

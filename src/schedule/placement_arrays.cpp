@@ -23,8 +23,8 @@ PlacementArrays::PlacementArrays(const Store& store) {
     // their serial's distance from the first task's and turned into positions afterwards,
     // from the arrays alone: a vector over the tasks' range of serials is far quicker than a
     // hash. Tasks come in serial order, so none lies below the first.
-    std::uint64_t low = 0;
-    std::vector<std::uint32_t> index;
+    std::uint64_t& low = lowSerial_;
+    std::vector<std::uint32_t>& index = positionBySerial_;
     const auto offsetOf = [&low](const ATask* t) {
         return t != nullptr ? static_cast<std::uint32_t>(t->serial() - low) : kNone;
     };
@@ -67,6 +67,13 @@ void PlacementArrays::reread(std::uint32_t i) {
     const ATask* t = tasks[i];
     start[i] = t->daysFromStart();
     elapsed[i] = t->elapsedTime();
+}
+
+std::uint32_t PlacementArrays::positionOf(const ATask* t) const {
+    if (tasks.empty() || t->serial() < lowSerial_)
+        return kNone;
+    const std::uint64_t offset = t->serial() - lowSerial_;
+    return offset < positionBySerial_.size() ? positionBySerial_[offset] : kNone;
 }
 
 } // namespace mapolt

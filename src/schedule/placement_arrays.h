@@ -39,6 +39,8 @@ struct PlacementArrays {
 
     // Brings the arrays up to the task's record after something else wrote it.
     void reread(std::uint32_t i);
+    // The task's position, or kNone for a task gathered after the arrays were.
+    std::uint32_t positionOf(const ATask* t) const;
 
     std::vector<ATask*> tasks;
     std::vector<float> start;
@@ -55,6 +57,9 @@ struct PlacementArrays {
     std::vector<std::uint32_t> subs;
 
   private:
+    // Positions by the serial's distance from the first task's.
+    std::uint64_t lowSerial_ = 0;
+    std::vector<std::uint32_t> positionBySerial_;
     // Also true for a link whose predecessor is gone, which places nothing but keeps the
     // task where its links put it.
     std::vector<bool> hasLinksIn_;

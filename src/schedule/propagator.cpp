@@ -83,7 +83,7 @@ void Propagator::invalidateProject(Store& context) {
 }
 
 void Propagator::recalcProject(Store& context) {
-    placeInDependencyOrder(context, durations_);
+    placeInDependencyOrder(context, durations_, placementMemo_);
 }
 
 // Queued one by one, every summary of a large plan would place most of the plan again.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/invalid_task.h"
+#include "schedule/placement_memo.h"
 
 #include <cstdint>
 #include <deque>
@@ -102,6 +103,7 @@ class Propagator {
     std::unordered_map<const ATask*, Visit> visits_;
     std::size_t framesRun_ = 0;
     std::size_t budget_ = 0;
+    PlacementMemo placementMemo_;
 };
 
 } // namespace mapolt
