@@ -1,6 +1,7 @@
 #include "schedule/placement_arrays.h"
 
 #include "model/entities.h"
+#include "model/prefetch.h"
 #include "model/store.h"
 
 namespace mapolt {
@@ -67,6 +68,17 @@ void PlacementArrays::reread(std::uint32_t i) {
     const ATask* t = tasks[i];
     start[i] = t->daysFromStart();
     elapsed[i] = t->elapsedTime();
+    locked[i] = t->lockedStart();
+}
+
+void PlacementArrays::rereadAll() {
+    // The records lie where no processor would guess; each is asked for a few tasks early.
+    constexpr std::size_t kAhead = 8;
+    for (std::uint32_t i = 0; i < tasks.size(); ++i) {
+        if (i + kAhead < tasks.size())
+            prefetchLine(&tasks[i + kAhead]->daysFromStart);
+        reread(i);
+    }
 }
 
 std::uint32_t PlacementArrays::positionOf(const ATask* t) const {

@@ -39,6 +39,8 @@ struct PlacementArrays {
 
     // Brings the arrays up to the task's record after something else wrote it.
     void reread(std::uint32_t i);
+    // The same for every task, when too many were written to say which.
+    void rereadAll();
     // The task's position, or kNone for a task gathered after the arrays were.
     std::uint32_t positionOf(const ATask* t) const;
 

@@ -62,9 +62,13 @@ bool PlacementMemo::bringUpToDate(Store& store) {
     if (!arrays_ || store_ != &store || structure_ != structureRevision(store))
         return false;
     const std::optional<std::vector<Record*>> changes = store.changesSince(cursor_);
-    if (!changes)
-        return false;
     PlacementArrays& a = *arrays_;
+    if (!changes) {
+        // Too much changed to be listed. No task came or went, so all are still there, and
+        // reading their dates again costs far less than gathering links and subtasks.
+        a.rereadAll();
+        return true;
+    }
     for (Record* r : *changes) {
         if (r->entity() != Entity::ATask || r->isDeleted())
             continue;
@@ -73,7 +77,6 @@ bool PlacementMemo::bringUpToDate(Store& store) {
         if (i == PlacementArrays::kNone || a.tasks[i] != t)
             return false;
         a.reread(i);
-        a.locked[i] = t->lockedStart();
     }
     return true;
 }

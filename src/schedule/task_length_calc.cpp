@@ -2,6 +2,7 @@
 
 #include "model/entities.h"
 #include "model/notification_center.h"
+#include "model/prefetch.h"
 #include "model/store.h"
 #include "schedule/calandar_access.h"
 #include "schedule/propagator.h"
@@ -31,6 +32,16 @@ float shareOfResource(const ATaskResource* res) {
     if (static_cast<double>(factor) < 0.01)
         factor = 0.01f;
     return factor;
+}
+
+// A walk compares the usage its assignments kept from the last walk with the new one at the
+// end. Asked for before the walk, those scattered records arrive while the calendars are read.
+void prefetchUsage(const std::vector<ATaskResource*>& assignments) {
+    for (const ATaskResource* res : assignments)
+        for (const AResourceUsage* u : res->resourceUsage) {
+            prefetchLine(&u->daysFromStart);
+            prefetchLine(&u->resource);
+        }
 }
 
 // The most hours a calendar gives on any one day, by its weekly pattern or an exception.
@@ -203,6 +214,7 @@ float TaskLengthCalc::calcDaysForTaskResource(ATask* task) {
 
     const std::vector<ATaskResource*> assignments = task->resources();
     const std::size_t n = assignments.size();
+    prefetchUsage(assignments);
     auto& usage = usageScratch(n);
     std::erase(unfinishable_, task);
     std::erase(beyondReach_, task);
@@ -361,6 +373,7 @@ float TaskLengthCalc::invCalcDaysForTaskResource(ATask* task, float period, floa
 
     const std::vector<ATaskResource*> assignments = task->resources();
     const std::size_t n = assignments.size();
+    prefetchUsage(assignments);
     auto& usage = usageScratch(n);
 
     float work = 0.0f;

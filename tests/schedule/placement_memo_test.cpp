@@ -17,9 +17,17 @@ namespace {
 
 // Random plans edited between full recalculations in every way that reaches what placement
 // gathers: dates and work, locks, lags, new and deleted links, deleted tasks, a task moved
-// under another, calendar exceptions, and undo of any of these.
+// under another, calendar exceptions made and removed, undo of any of these, and the undo
+// history forgotten, which frees the deleted records and with them the list of changes.
 class PlacementMemoTest : public ::testing::Test {
   protected:
+    // One to three edits between recalculations, so that tasks written before the undo
+    // history is forgotten must still be read again after it.
+    static void actSeveral(EditedCopy& c, std::mt19937& rng) {
+        for (int k = std::uniform_int_distribution<int>(1, 3)(rng); k > 0; --k)
+            act(c, rng);
+    }
+
     static void act(EditedCopy& c, std::mt19937& rng) {
         Store& store = c.fx.store;
         const auto pick = [&rng](int hi) { return std::uniform_int_distribution<int>(0, hi)(rng); };
@@ -29,9 +37,16 @@ class PlacementMemoTest : public ::testing::Test {
                 live.push_back(t);
         ATask* t = live[static_cast<std::size_t>(pick(static_cast<int>(live.size()) - 1))];
         ATask* other = live[static_cast<std::size_t>(pick(static_cast<int>(live.size()) - 1))];
-        const int kind = pick(9);
+        const int kind = pick(10);
         if (kind == 9 && store.undoManager().canUndo()) {
             store.undoManager().undo();
+            return;
+        }
+        if (kind == 10) {
+            // Deleted tasks are freed with the history; no undo can bring them back.
+            std::erase_if(c.tasks, [](const ATask* t) { return t->isDeleted(); });
+            store.undoManager().removeAllActions();
+            store.flushPendingChanges();
             return;
         }
         UndoCommandGroup command(store.undoManager());
@@ -70,7 +85,11 @@ class PlacementMemoTest : public ::testing::Test {
                 t->set(&ATask::superTask, other);
             break;
         default:
-            c.fx.exception(c.fx.base(), c.fx.dayDate(pick(20)), static_cast<float>(pick(2) * 4));
+            if (const std::vector<Day*> days = store.fetch<Day>(); !days.empty() && pick(1) == 0)
+                store.deleteRecord(days.front());
+            else
+                c.fx.exception(c.fx.base(), c.fx.dayDate(pick(20)),
+                               static_cast<float>(pick(2) * 4));
             c.fx.calendars.clearCache();
             break;
         }
@@ -114,7 +133,7 @@ TEST_F(PlacementMemoTest, KeptArraysAndOrderMatchFreshOnesAfterAnyEdit) {
         PlacementMemo memo;
         for (int step = 0; step < 12; ++step) {
             placeInDependencyOrder(c.fx.store, c.fx.engine, memo);
-            act(c, rng);
+            actSeveral(c, rng);
             const std::string where =
                 "seed " + std::to_string(seed) + ", step " + std::to_string(step);
             bool looped = false;
@@ -161,8 +180,8 @@ TEST_F(PlacementMemoTest, RecalculationWithKeptArraysPlacesAsAFreshEngine) {
                     {b->daysFromStart(), b->elapsedTime(), b->hours(), b->percComp()});
             }
             ASSERT_EQ(keptDates, freshDates) << "seed " << seed << ", step " << step;
-            act(kept, keptRng);
-            act(fresh, freshRng);
+            actSeveral(kept, keptRng);
+            actSeveral(fresh, freshRng);
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -52,6 +53,10 @@ struct TaskDates {
     float start, elapsed, hours, perc;
     bool operator==(const TaskDates&) const = default;
 };
+inline void PrintTo(const TaskDates& d, std::ostream* out) {
+    *out << "{start " << d.start << ", elapsed " << d.elapsed << ", hours " << d.hours << ", done "
+         << d.perc << "}";
+}
 // Every task's dates as a reader sees them, durations brought up to date first.
 std::vector<TaskDates> readDates(EditedCopy& c);
 
