@@ -28,6 +28,9 @@ class RecordSet {
     bool erase(Record* r);
     // Members in insertion order.
     std::vector<Record*> members() const;
+    // Where the members' slots lie (null when there are none), for passes that ask for
+    // them before iterating.
+    const void* storage() const { return slots_.data(); }
 
     class Iterator {
       public:

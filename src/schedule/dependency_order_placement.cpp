@@ -47,6 +47,29 @@ void prefetchRecord(const PlacementArrays& a, Index v) {
     prefetchObject(a.tasks[v < a.size() ? v : v - a.size()]);
 }
 
+// A leaf's walk reads its assignments' usage through four pointers: the task's set of
+// assignments, each assignment, its set of usage and the usage records, which the walk asks
+// for itself. Each hop is asked for one node earlier than the next, the first four nodes
+// ahead, by which time the task's record has arrived.
+constexpr std::size_t kAssignmentHops = 3;
+
+void prefetchAssignmentHop(const PlacementArrays& a, Index v, std::size_t hop) {
+    if (v >= a.size() || a.isSummary(v))
+        return;
+    const ATask* t = a.tasks[v];
+    if (hop == 2) {
+        if (const void* slots = t->resources.storage())
+            prefetchLine(slots);
+        return;
+    }
+    for (const ATaskResource* res : t->resources) {
+        if (hop == 1)
+            prefetchLine(&res->resourceUsage);
+        else if (const void* slots = res->resourceUsage.storage())
+            prefetchLine(slots);
+    }
+}
+
 void placeFromLinks(PlacementArrays& a, Index i) {
     const std::optional<float> start = startFromLinks<Index>([&](const auto& link) {
         for (Index k = a.firstLinkIn[i]; k < a.firstLinkIn[i + 1]; ++k)
@@ -97,6 +120,9 @@ void placeInDependencyOrder(Store& context, TaskLengthCalc& durations, Placement
     for (std::size_t k = 0; k < order.size(); ++k) {
         if (k + kPrefetchAhead < order.size())
             prefetchRecord(a, order[k + kPrefetchAhead]);
+        for (std::size_t hop = 0; hop < kAssignmentHops; ++hop)
+            if (k + hop + 1 < order.size())
+                prefetchAssignmentHop(a, order[k + hop + 1], hop);
         const Index v = order[k];
         if (v >= n) {
             rollUp(a, static_cast<Index>(v - n));
