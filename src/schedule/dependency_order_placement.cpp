@@ -49,8 +49,8 @@ void prefetchRecord(const PlacementArrays& a, Index v) {
 
 // A leaf's walk reads its assignments' usage through four pointers: the task's set of
 // assignments, each assignment, its set of usage and the usage records, which the walk asks
-// for itself. Each hop is asked for one node earlier than the next, the first four nodes
-// ahead, by which time the task's record has arrived.
+// for itself. Each hop is asked for one node earlier than the next, the first three nodes
+// ahead, by which time the task's record (asked for further ahead) has arrived.
 constexpr std::size_t kAssignmentHops = 3;
 
 void prefetchAssignmentHop(const PlacementArrays& a, Index v, std::size_t hop) {

@@ -13,7 +13,8 @@ class Store;
 
 // A full recalculation's arrays and order, kept for the next one. Recalculating after a
 // calendar or preference change leaves the outline and the links as they were, and reading
-// them again from every record costs more than placing once the plan outgrows the caches.
+// them again means following pointers into every task, link and set, which on a large plan
+// misses the caches at each step.
 // The kept arrays serve while no task or link came or went and none changed its partners,
 // lag or stickiness; the tasks written since are read again from the store's journal.
 class PlacementMemo {
