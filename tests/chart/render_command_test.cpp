@@ -5,6 +5,8 @@
 #include "document/plan_file.h"
 #include "interchange/json_export.h"
 #include "model/entities.h"
+#include "schedule/calandar_access.h"
+#include "schedule/task_length_calc.h"
 
 #include <QColor>
 #include <QImage>
@@ -16,6 +18,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace mapolt {
 namespace {
@@ -96,6 +100,25 @@ TEST(ExamplePlanTest, OpensAndHoldsWhatTheChartCanShow) {
         }
         EXPECT_FLOAT_EQ(t->daysFromStart(), first) << t->name();
         EXPECT_NEAR(t->elapsedTime(), last - first, 1e-3) << t->name();
+    }
+}
+
+// The example is shown as it would be planned: Recalculate Project, or any edit that places
+// a lagged task again, must not close the waits its lags stand for.
+TEST(ExamplePlanTest, RecalculatingTheExampleMovesNothing) {
+    Store store;
+    ASSERT_TRUE(readPlanFile(kExample, store));
+    std::vector<std::pair<float, float>> stored;
+    for (const ATask* t : store.fetch<ATask>())
+        stored.emplace_back(t->daysFromStart(), t->elapsedTime());
+    CalandarAccess calendars(store);
+    TaskLengthCalc engine(store, calendars);
+    engine.recalcProject(store);
+    std::size_t i = 0;
+    for (const ATask* t : store.fetch<ATask>()) {
+        EXPECT_NEAR(t->daysFromStart(), stored[i].first, 1e-4) << t->name();
+        EXPECT_NEAR(t->elapsedTime(), stored[i].second, 1e-4) << t->name();
+        ++i;
     }
 }
 

@@ -191,6 +191,9 @@ void buildHouseBuild(Store& store) {
         for (const Link& l : row.links) {
             ATask* p = tasks.at(l.predecessor);
             auto* link = store.insert<DepLink>();
+            // Only a sticky link keeps its lag when its successor is placed again.
+            if (l.lag > 0.0f)
+                link->set(&DepLink::sticky, true);
             link->set(&DepLink::daysBetween, static_cast<double>(l.lag));
             link->set(&DepLink::dependTask, p);
             link->set(&DepLink::dependeeTask, t);
