@@ -250,7 +250,8 @@ void Store::skipChanges(std::uint64_t& cursor) {
 
 void Store::attributeChanged(Record& r, std::size_t attr, Value before) {
     touch(r, attr);
-    undo_.record(AttributeChange{&r, attr, PackedValue(before)});
+    if (undo_.isRecording())
+        undo_.record(AttributeChange{&r, attr, PackedValue(before)});
     notify(r, attr);
 }
 

@@ -70,6 +70,8 @@ class UndoManager {
     explicit UndoManager(Store& store) : store_(store) {}
 
     bool isUndoRegistrationEnabled() const { return disabled_ == 0; }
+    // Whether record() would keep a step now; writers skip packing one when it would not.
+    bool isRecording() const { return !replaying_ && disabled_ == 0; }
     // Nestable: registration resumes when every disable has been matched.
     void disableUndoRegistration() { ++disabled_; }
     void enableUndoRegistration() {

@@ -188,19 +188,25 @@ void TaskLengthCalc::writeUsage(ATaskResource* res, const std::vector<UsageDay>&
     if (usageIs(res, days))
         return;
     UsageRewriteScope kept(context_.undoManager(), *res);
-    const std::vector<AResourceUsage*> existing = res->resourceUsage();
-    const std::size_t reused = std::min(existing.size(), days.size());
-    for (std::size_t j = 0; j < reused; ++j) {
-        AResourceUsage* u = existing[j];
+    // Rewriting values leaves the set as it is, so it is walked in place; only the surplus
+    // is set aside, to be deleted after the walk.
+    std::vector<AResourceUsage*> surplus;
+    std::size_t j = 0;
+    for (AResourceUsage* u : res->resourceUsage) {
+        if (j == days.size()) {
+            surplus.push_back(u);
+            continue;
+        }
         u->set(&AResourceUsage::daysFromStart, days[j].day);
         u->set(&AResourceUsage::hours, days[j].hours);
         u->set(&AResourceUsage::usedHours, days[j].used);
         if (u->resource() != res->resource())
             u->set(&AResourceUsage::resource, res->resource());
+        ++j;
     }
-    for (std::size_t j = reused; j < existing.size(); ++j)
-        context_.deleteRecord(existing[j]);
-    for (std::size_t j = reused; j < days.size(); ++j)
+    for (AResourceUsage* u : surplus)
+        context_.deleteRecord(u);
+    for (; j < days.size(); ++j)
         recordUsage(res, days[j]);
 }
 
