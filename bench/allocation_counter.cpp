@@ -9,6 +9,7 @@ namespace {
 std::atomic<std::size_t> live{0};
 std::atomic<std::size_t> total{0};
 std::atomic<std::size_t> peak{0};
+std::atomic<std::size_t> count{0};
 
 // Each block carries its size in front so delete can subtract it.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
@@ -20,6 +21,7 @@ void* allocate(std::size_t n) {
     *reinterpret_cast<std::size_t*>(base) = n;
     const std::size_t now = live += n;
     total += n;
+    ++count;
     for (std::size_t seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) {
     }
     return base + kHeader;
@@ -60,6 +62,10 @@ std::size_t mapolt::bench::liveHeapBytes() {
 
 std::size_t mapolt::bench::allocatedBytes() {
     return total.load();
+}
+
+std::size_t mapolt::bench::allocationCount() {
+    return count.load();
 }
 
 std::size_t mapolt::bench::peakHeapBytes() {

@@ -87,7 +87,8 @@ class StateMaker {
 enum class Caches { Warm, Cold };
 
 // The recalculation RecalcProject runs, as one undo step. Counters: the peak of memory above
-// the opened plan while it runs and what its undo step keeps, in bytes per task. Run after
+// the opened plan while it runs and what its undo step keeps, in bytes per task, and the
+// allocations it makes per task. Run after
 // run, a plan of a thousand tasks stays in the processor's caches; cold runs start from
 // memory every time.
 void fullRecalculation(benchmark::State& state, Shape shape, State which, Caches caches) {
@@ -96,6 +97,7 @@ void fullRecalculation(benchmark::State& state, Shape shape, State which, Caches
     StateMaker maker(*p, which);
     std::size_t peak = 0;
     std::size_t kept = 0;
+    std::size_t allocations = 0;
     for (auto _ : state) {
         state.PauseTiming();
         maker.prepare();
@@ -103,18 +105,21 @@ void fullRecalculation(benchmark::State& state, Shape shape, State which, Caches
             bench::evictCaches();
         const std::size_t before = bench::liveHeapBytes();
         bench::resetPeakHeapBytes();
+        const std::size_t allocationsBefore = bench::allocationCount();
         state.ResumeTiming();
         {
             UndoCommandGroup command(p->store.undoManager());
             p->engine.recalcProject(p->store);
         }
         state.PauseTiming();
+        allocations = std::max(allocations, bench::allocationCount() - allocationsBefore);
         peak = std::max(peak, bench::peakHeapBytes() - before);
         kept = std::max(kept, bench::liveHeapBytes() - before);
         state.ResumeTiming();
     }
     state.counters["peak_B_per_task"] = static_cast<double>(peak) / n;
     state.counters["undo_B_per_task"] = static_cast<double>(kept) / n;
+    state.counters["allocs_per_task"] = static_cast<double>(allocations) / n;
     state.counters["last_start"] = p->tasks.back()->daysFromStart();
 }
 

@@ -97,7 +97,7 @@ std::size_t UndoManager::recordedStepCount() const {
 // An attribute whose value is back where the group found it needs no step, nor usage that
 // only rewrites kept alone changed and left as they found it.
 void UndoManager::dropUnchanged(Group& group) const {
-    std::erase_if(group.steps, [this](const UndoStep& step) {
+    group.steps.eraseIf([this](const UndoStep& step) {
         if (const auto* c = std::get_if<PlacementChange>(&step))
             return c->other.matches(*c->task);
         if (const auto* c = std::get_if<UsageRewrite>(&step)) {
@@ -113,9 +113,10 @@ void UndoManager::dropUnchanged(Group& group) const {
 
 void UndoManager::captureAfter(Group& group) {
     group.after.clear();
-    for (const UndoStep& step : group.steps)
+    group.steps.forEach([&group](const UndoStep& step) {
         if (const auto* c = std::get_if<AttributeChange>(&step))
             group.after.push_back(c->record->schema().attributes[c->attribute].read(*c->record));
+    });
 }
 
 void UndoManager::closeGroup() {
@@ -125,7 +126,7 @@ void UndoManager::closeGroup() {
         dropUnchanged(open_);
         ++openNumber_;
         // The history keeps what the group holds, not the blocks it emptied.
-        open_.steps.shrink_to_fit();
+        open_.steps.shrinkToFit();
         if (!open_.steps.empty()) {
             undoStack_.push_back(std::move(open_));
             undoLabels_.push_back({std::move(openName_), openId_});
@@ -166,8 +167,7 @@ void UndoManager::undo() {
     redoLabels_.push_back(std::move(undoLabels_.back()));
     undoLabels_.pop_back();
     replaying_ = true;
-    for (auto it = group.steps.rbegin(); it != group.steps.rend(); ++it)
-        store_.replay(*it, false);
+    group.steps.forEachReversed([this](UndoStep& step) { store_.replay(step, false); });
     replaying_ = false;
     redoStack_.push_back(std::move(group));
     if (afterUndoRedo_)
@@ -184,10 +184,11 @@ void UndoManager::redo() {
     redoLabels_.pop_back();
     replaying_ = true;
     std::size_t next = 0;
-    for (UndoStep& step : group.steps)
+    group.steps.forEach([&](UndoStep& step) {
         store_.replay(step, true,
                       std::holds_alternative<AttributeChange>(step) ? &group.after[next++]
                                                                     : nullptr);
+    });
     replaying_ = false;
     undoStack_.push_back(std::move(group));
     if (afterUndoRedo_)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/block_log.h"
 #include "model/packed_value.h"
 #include "model/task_placement.h"
 #include "model/usage_snapshot.h"
@@ -7,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <variant>
@@ -119,8 +119,8 @@ class UndoManager {
         Group(Group&&) noexcept = default;
         Group& operator=(Group&&) noexcept = default;
         // In blocks, not one array: a group of a million steps never holds a doubled array
-        // and its copy at once, and closing it copies nothing.
-        std::deque<UndoStep> steps;
+        // and its copy at once.
+        BlockLog<UndoStep> steps;
         // The values after the group of its attribute changes, in order, read when undone.
         std::vector<Value> after;
     };

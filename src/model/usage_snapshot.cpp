@@ -85,18 +85,19 @@ bool sameValue(const std::optional<float>& a, const std::optional<float>& b) {
 } // namespace
 
 UsageSnapshot UsageSnapshot::of(const ATaskResource& assignment) {
-    const std::vector<AResourceUsage*> usage = assignment.resourceUsage();
-    Resource* shared = usage.empty() ? nullptr : usage.front()->resource();
-    const bool mixed = std::any_of(usage.begin(), usage.end(), [shared](const AResourceUsage* u) {
-        return u->resource() != shared;
-    });
-    const Layout l{usage.size(), mixed};
+    // Two passes over the set rather than a copy of it: one allocation per assignment.
+    const std::size_t count = assignment.resourceUsage.size();
+    Resource* shared = count == 0 ? nullptr : (*assignment.resourceUsage.begin())->resource();
+    bool mixed = false;
+    for (const AResourceUsage* u : assignment.resourceUsage)
+        mixed = mixed || u->resource() != shared;
+    const Layout l{count, mixed};
     auto words = std::make_unique<std::uint32_t[]>(l.total());
-    words[0] = static_cast<std::uint32_t>(usage.size());
+    words[0] = static_cast<std::uint32_t>(count);
     words[1] = mixed ? kMixedResources : 0;
     putPointer(&words[2], mixed ? nullptr : shared);
-    for (std::size_t j = 0; j < usage.size(); ++j) {
-        AResourceUsage* u = usage[j];
+    std::size_t j = 0;
+    for (AResourceUsage* u : assignment.resourceUsage) {
         putPointer(&words[l.records() + 2 * j], u);
         if (mixed)
             putPointer(&words[l.resources() + 2 * j], u->resource());
@@ -108,6 +109,7 @@ UsageSnapshot UsageSnapshot::of(const ATaskResource& assignment) {
             words[l.presence() + bit / 32] |= std::uint32_t{1} << (bit % 32);
             words[l.values() + 3 * j + k] = std::bit_cast<std::uint32_t>(*v);
         }
+        ++j;
     }
     return UsageSnapshot(std::move(words));
 }

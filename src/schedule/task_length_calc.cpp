@@ -168,6 +168,14 @@ TaskLengthCalc::usageScratch(std::size_t assignments) {
     return scratch_;
 }
 
+// Filled in place: a copy per task was one allocation per task placed.
+const std::vector<ATaskResource*>& TaskLengthCalc::assignmentsOf(const ATask* task) {
+    assignments_.clear();
+    for (ATaskResource* a : task->resources)
+        assignments_.push_back(a);
+    return assignments_;
+}
+
 bool TaskLengthCalc::usageIs(const ATaskResource* res, const std::vector<UsageDay>& days) {
     if (res->resourceUsage.size() != days.size())
         return false;
@@ -218,7 +226,7 @@ float TaskLengthCalc::calcDaysForTaskResource(ATask* task) {
         f = 1.0f;
     const float work = task->hours();
 
-    const std::vector<ATaskResource*> assignments = task->resources();
+    const std::vector<ATaskResource*>& assignments = assignmentsOf(task);
     const std::size_t n = assignments.size();
     prefetchUsage(assignments);
     auto& usage = usageScratch(n);
@@ -377,7 +385,7 @@ float TaskLengthCalc::invCalcDaysForTaskResource(ATask* task, float period, floa
     if (periodDays <= f)
         f = 1.0f;
 
-    const std::vector<ATaskResource*> assignments = task->resources();
+    const std::vector<ATaskResource*>& assignments = assignmentsOf(task);
     const std::size_t n = assignments.size();
     prefetchUsage(assignments);
     auto& usage = usageScratch(n);

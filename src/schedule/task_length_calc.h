@@ -84,6 +84,7 @@ class TaskLengthCalc final : public ScheduleEngine {
     void markUnfinishable(ATask* task, bool beyondReach);
     AResourceUsage* recordUsage(ATaskResource* res, const UsageDay& w);
     std::vector<std::vector<UsageDay>>& usageScratch(std::size_t assignments);
+    const std::vector<ATaskResource*>& assignmentsOf(const ATask* task);
     static bool usageIs(const ATaskResource* res, const std::vector<UsageDay>& days);
     void writeUsage(ATaskResource* res, const std::vector<UsageDay>& days);
     float placeDays(ATask* task);
@@ -96,6 +97,7 @@ class TaskLengthCalc final : public ScheduleEngine {
     Project* project_ = nullptr;
     DayClock clock_;
     std::vector<std::vector<UsageDay>> scratch_;
+    std::vector<ATaskResource*> assignments_;
     std::unique_ptr<Propagator> propagator_;
     std::vector<ATask*> unfinishable_;
     std::vector<ATask*> beyondReach_;
