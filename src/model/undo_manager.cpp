@@ -10,9 +10,11 @@ namespace mapolt {
 
 namespace {
 
-// Bits 0-62 mark attributes; bit 63 marks an assignment whose usage the group has kept.
-constexpr std::size_t kMarkedAttributes = 63;
+// Bits 0-61 mark attributes; bit 63 marks an assignment whose usage the group has kept, bit
+// 62 one rewritten more than once since, which alone may have brought it back.
+constexpr std::size_t kMarkedAttributes = 62;
 constexpr std::uint64_t kUsageKept = std::uint64_t{1} << 63;
+constexpr std::uint64_t kUsageRewrittenAgain = std::uint64_t{1} << 62;
 
 ATaskResource* assignmentOfUsage(Record* r) {
     if (r == nullptr || r->entity() != Entity::AResourceUsage)
@@ -81,7 +83,9 @@ bool UndoManager::coverUsageRewrite(ATaskResource& assignment) {
         if (open_.steps.empty())
             openId_ = nextId_++;
         open_.steps.push_back(UsageRewrite{&assignment, UsageSnapshot::of(assignment)});
-        mark.attributes |= kUsageKept;
+        mark.attributes = (mark.attributes | kUsageKept) & ~kUsageRewrittenAgain;
+    } else {
+        mark.attributes |= kUsageRewrittenAgain;
     }
     return true;
 }
@@ -95,7 +99,9 @@ std::size_t UndoManager::recordedStepCount() const {
 }
 
 // An attribute whose value is back where the group found it needs no step, nor usage that
-// only rewrites kept alone changed and left as they found it.
+// only rewrites kept alone changed and left as they found it. A single rewrite changed it, so
+// only usage rewritten again is read: a recalculation that moves every task once reads no
+// usage record a second time.
 void UndoManager::dropUnchanged(Group& group) const {
     group.steps.eraseIf([this](const UndoStep& step) {
         if (const auto* c = std::get_if<PlacementChange>(&step))
@@ -103,6 +109,7 @@ void UndoManager::dropUnchanged(Group& group) const {
         if (const auto* c = std::get_if<UsageRewrite>(&step)) {
             const Record::UndoMark& mark = c->assignment->undoMark_;
             return mark.group == openNumber_ && (mark.attributes & kUsageKept) != 0 &&
+                   (mark.attributes & kUsageRewrittenAgain) != 0 &&
                    c->other.matches(*c->assignment);
         }
         const auto* c = std::get_if<AttributeChange>(&step);

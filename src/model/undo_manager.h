@@ -102,9 +102,10 @@ class UndoManager {
     void setAfterUndoRedo(std::function<void()> hook) { afterUndoRedo_ = std::move(hook); }
 
     void record(UndoStep step);
-    // Before a rewrite of the assignment's usage records: keeps their state once per group,
-    // while no recorded change of them came between. Returns whether that state covers the
-    // rewrite, whose own writes then stay out of the history.
+    // Before a rewrite that changes the assignment's usage records (callers skip one that
+    // would change nothing): keeps their state once per group, while no recorded change of
+    // them came between. Returns whether that state covers the rewrite, whose own writes
+    // then stay out of the history.
     bool coverUsageRewrite(ATaskResource& assignment);
     void closeGroup();
     // A command that flushes between its steps still undoes as one: while a command group

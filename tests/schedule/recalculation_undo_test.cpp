@@ -38,13 +38,14 @@ class RecalculationUndoTest : public ::testing::Test {
         recalculate();
         fx.store.undoManager().removeAllActions();
     }
-    void holiday(Calandar* cal, int day) {
+    Day* holiday(Calandar* cal, int day) {
         auto* d = fx.store.insert<Day>();
         d->set(&Day::date, civil::addDays(fx.project->startDate(), day));
         d->set(&Day::hours, 0.0f);
         d->set(&Day::cal, cal);
         fx.calendars.clearCache();
         fx.store.flushPendingChanges();
+        return d;
     }
     void recalculate() {
         {
@@ -139,6 +140,37 @@ TEST_F(RecalculationUndoTest, AUsageDayDeletedBetweenTwoRewritesUndoesExactly) {
     EXPECT_EQ(storeImage(fx.store), before);
     fx.store.undoManager().redo();
     EXPECT_EQ(storeImage(fx.store), after);
+}
+
+// A holiday made and taken back in one group: the second recalculation rewrites every
+// moved assignment back, and the group keeps only the holiday's own steps. The first round
+// leaves each moved task's previous end (`endDisplayDays`) behind, so a second is measured.
+TEST_F(RecalculationUndoTest, UsageRewrittenThereAndBackInOneGroupLeavesNoStep) {
+    const auto holidayThereAndBack = [this](bool recalculating) {
+        UndoManager& undo = fx.store.undoManager();
+        undo.removeAllActions();
+        {
+            UndoCommandGroup command(undo);
+            Day* made = holiday(fx.calendars.getBaseCalandar(), 1);
+            if (recalculating) {
+                fx.engine.invalidateProject(fx.store);
+                fx.engine.recalcProject(fx.store);
+            }
+            fx.store.deleteRecord(made);
+            fx.calendars.clearCache();
+            if (recalculating) {
+                fx.engine.invalidateProject(fx.store);
+                fx.engine.recalcProject(fx.store);
+            }
+        }
+        fx.store.flushPendingChanges();
+        return undo.recordedStepCount();
+    };
+    const std::size_t holidayAlone = holidayThereAndBack(false);
+    holidayThereAndBack(true);
+    const std::string before = storeImage(fx.store);
+    EXPECT_EQ(holidayThereAndBack(true), holidayAlone);
+    EXPECT_EQ(storeImage(fx.store), before);
 }
 
 } // namespace
