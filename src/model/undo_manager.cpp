@@ -25,7 +25,7 @@ ATaskResource* assignmentOfUsage(Record* r) {
 } // namespace
 
 void UndoManager::record(UndoStep step) {
-    if (replaying_ || disabled_ > 0)
+    if (!isRecording())
         return;
     redoStack_.clear();
     redoLabels_.clear();
@@ -72,7 +72,7 @@ void UndoManager::endUsageCover(const UndoStep& step) const {
 }
 
 bool UndoManager::coverUsageRewrite(ATaskResource& assignment) {
-    if (replaying_ || disabled_ > 0)
+    if (!isRecording())
         return false;
     Record::UndoMark& mark = assignment.undoMark_;
     if (mark.group != openNumber_)
