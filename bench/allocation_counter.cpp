@@ -1,5 +1,6 @@
 #include "allocation_counter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -11,28 +12,36 @@ std::atomic<std::size_t> total{0};
 std::atomic<std::size_t> peak{0};
 std::atomic<std::size_t> count{0};
 
-// Each block carries its size in front so delete can subtract it.
-constexpr std::size_t kHeader = alignof(std::max_align_t);
-
-void* allocate(std::size_t n) {
-    auto* base = static_cast<unsigned char*>(std::malloc(n + kHeader));
-    if (base == nullptr)
-        throw std::bad_alloc();
-    *reinterpret_cast<std::size_t*>(base) = n;
+void noteAllocation(std::size_t n) {
     const std::size_t now = live += n;
     total += n;
     ++count;
     for (std::size_t seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) {
     }
-    return base + kHeader;
 }
 
-void release(void* p) noexcept {
+// Each block carries its size in the header in front of it so delete can subtract it; an
+// over-aligned block's header is as large as its alignment.
+void* allocate(std::size_t n, std::size_t alignment = alignof(std::max_align_t)) {
+    const std::size_t header = std::max(alignment, alignof(std::max_align_t));
+    auto* base = static_cast<unsigned char*>(
+        header == alignof(std::max_align_t)
+            ? std::malloc(n + header)
+            : std::aligned_alloc(header, (n + 2 * header - 1) / header * header));
+    if (base == nullptr)
+        throw std::bad_alloc();
+    *reinterpret_cast<std::size_t*>(base + header - sizeof(std::size_t)) = n;
+    noteAllocation(n);
+    return base + header;
+}
+
+void release(void* p, std::size_t alignment = alignof(std::max_align_t)) noexcept {
     if (p == nullptr)
         return;
-    auto* base = static_cast<unsigned char*>(p) - kHeader;
-    live -= *reinterpret_cast<std::size_t*>(base);
-    std::free(base);
+    const std::size_t header = std::max(alignment, alignof(std::max_align_t));
+    auto* block = static_cast<unsigned char*>(p);
+    live -= *reinterpret_cast<std::size_t*>(block - sizeof(std::size_t));
+    std::free(block - header);
 }
 
 } // namespace
@@ -54,6 +63,15 @@ void operator delete(void* p, std::size_t) noexcept {
 }
 void operator delete[](void* p, std::size_t) noexcept {
     release(p);
+}
+void* operator new(std::size_t n, std::align_val_t a) {
+    return allocate(n, static_cast<std::size_t>(a));
+}
+void operator delete(void* p, std::align_val_t a) noexcept {
+    release(p, static_cast<std::size_t>(a));
+}
+void operator delete(void* p, std::size_t, std::align_val_t a) noexcept {
+    release(p, static_cast<std::size_t>(a));
 }
 
 std::size_t mapolt::bench::liveHeapBytes() {

@@ -62,7 +62,9 @@ struct EntitySchema {
     std::string name;
     std::vector<AttributeDesc> attributes;
     std::vector<RelationshipDesc> relationships;
-    std::unique_ptr<Record> (*create)() = nullptr;
+    // Builds a record in room the store provides.
+    Record* (*construct)(void* place) = nullptr;
+    std::size_t recordSize = 0;
 
     const AttributeDesc* attribute(std::string_view name) const;
     const RelationshipDesc* relationship(std::string_view name) const;

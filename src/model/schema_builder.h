@@ -40,7 +40,9 @@ template <class E> class SchemaBuilder {
     explicit SchemaBuilder(const char* name) {
         schema_.entity = E::kEntity;
         schema_.name = name;
-        schema_.create = []() -> std::unique_ptr<Record> { return std::make_unique<E>(); };
+        static_assert(alignof(E) <= 16, "record arenas align records to 16 bytes at most");
+        schema_.construct = [](void* place) -> Record* { return new (place) E(); };
+        schema_.recordSize = sizeof(E);
     }
 
     template <auto M> SchemaBuilder& attr(const char* name, bool absentReadsYes = false) {

@@ -29,17 +29,25 @@ Store::Store()
     for (std::size_t e = 0; e < kEntityCount; ++e) {
         const EntitySchema& schema = schemaOf(static_cast<Entity>(e));
         keyRevisions_[e].assign(schema.attributes.size() + schema.relationships.size(), 0);
+        arenas_.emplace_back(schema.recordSize);
     }
 }
 Store::~Store() = default;
 
+void Store::RecordDisposal::operator()(Record* r) const {
+    RecordArena& arena = r->store().arenas_[static_cast<std::size_t>(r->entity())];
+    r->~Record();
+    arena.release(r);
+}
+
 Record* Store::insert(Entity e) {
-    std::unique_ptr<Record> rec = schemaOf(e).create();
+    const std::size_t entity = static_cast<std::size_t>(e);
+    OwnedRecord rec(schemaOf(e).construct(arenas_[entity].allocate()));
     rec->store_ = this;
     rec->serial_ = nextSerial_++;
     Record* r = rec.get();
-    records_[static_cast<std::size_t>(e)].push_back(std::move(rec));
-    ++liveCount_[static_cast<std::size_t>(e)];
+    records_[entity].push_back(std::move(rec));
+    ++liveCount_[entity];
     touchLifecycle(*r);
     undo_.record(LifecycleChange{r, true});
     return r;
@@ -96,7 +104,7 @@ void Store::purgeDeletedRecords() {
         return;
     letJournalGo();
     for (auto& list : records_)
-        std::erase_if(list, [](const std::unique_ptr<Record>& r) { return r->isDeleted(); });
+        std::erase_if(list, [](const OwnedRecord& r) { return r->isDeleted(); });
     hasDeadRecords_ = false;
 }
 
@@ -127,9 +135,9 @@ Record* Store::recordForIdentity(std::string_view id) const {
 // Records are appended in serial order and purging keeps that order.
 Record* Store::liveRecord(Entity e, std::uint64_t serial) const {
     const auto& list = records_[static_cast<std::size_t>(e)];
-    const auto it = std::lower_bound(
-        list.begin(), list.end(), serial,
-        [](const std::unique_ptr<Record>& r, std::uint64_t v) { return r->serial() < v; });
+    const auto it =
+        std::lower_bound(list.begin(), list.end(), serial,
+                         [](const OwnedRecord& r, std::uint64_t v) { return r->serial() < v; });
     if (it == list.end() || (*it)->serial() != serial || (*it)->isDeleted())
         return nullptr;
     return it->get();

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "model/record.h"
+#include "model/record_arena.h"
 #include "model/undo_manager.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -111,7 +113,15 @@ class Store {
     void journal(Record& r);
     void letJournalGo();
 
-    std::array<std::vector<std::unique_ptr<Record>>, kEntityCount> records_;
+    // Destroys a record and gives its room back to its entity's arena.
+    struct RecordDisposal {
+        void operator()(Record* r) const;
+    };
+    using OwnedRecord = std::unique_ptr<Record, RecordDisposal>;
+
+    // One per entity; outlives the records it holds.
+    std::deque<RecordArena> arenas_;
+    std::array<std::vector<OwnedRecord>, kEntityCount> records_;
     std::array<std::size_t, kEntityCount> liveCount_{};
     std::array<std::uint64_t, kEntityCount> revisions_{};
     std::array<std::vector<std::uint64_t>, kEntityCount> keyRevisions_;
