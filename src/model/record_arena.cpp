@@ -3,20 +3,16 @@
 #include <algorithm>
 #include <new>
 #include <sanitizer/asan_interface.h>
-#include <sys/mman.h>
 
 namespace mapolt {
 
 namespace {
 
 constexpr std::size_t kFirstSlab = 16 * 1024;
-// The size of a huge page on x86-64 and arm64 (4 KiB base pages).
-constexpr std::size_t kHugePage = 2 * 1024 * 1024;
-constexpr std::size_t kRecordAlignment = 16;
-
-std::align_val_t slabAlignment(std::size_t bytes) {
-    return std::align_val_t{bytes == kHugePage ? kHugePage : kRecordAlignment};
-}
+// Large enough that slabs are few, small enough that the last one's unused room stays small
+// beside a plan that filled the ones before.
+constexpr std::size_t kLargestSlab = 256 * 1024;
+constexpr std::align_val_t kRecordAlignment{16};
 
 } // namespace
 
@@ -27,8 +23,8 @@ RecordArena::~RecordArena() {
     std::size_t bytes = kFirstSlab;
     for (void* slab : slabs_) {
         ASAN_UNPOISON_MEMORY_REGION(slab, bytes);
-        ::operator delete(slab, bytes, slabAlignment(bytes));
-        bytes = std::min(kHugePage, 2 * bytes);
+        ::operator delete(slab, bytes, kRecordAlignment);
+        bytes = std::min(kLargestSlab, 2 * bytes);
     }
 }
 
@@ -57,16 +53,13 @@ void RecordArena::release(void* place) {
 void RecordArena::addSlab() {
     const std::size_t bytes = nextSlabBytes_;
     slabs_.reserve(slabs_.size() + 1); // so that keeping the slab cannot fail and leak it
-    void* slab = ::operator new(bytes, slabAlignment(bytes));
-    if (bytes == kHugePage)
-        // Only advice: where huge pages are off or used up, the slab keeps small pages.
-        madvise(slab, bytes, MADV_HUGEPAGE);
+    void* slab = ::operator new(bytes, kRecordAlignment);
     ASAN_POISON_MEMORY_REGION(slab, bytes);
     slabs_.push_back(slab);
     unused_ = static_cast<char*>(slab);
     unusedEnd_ = unused_ + bytes;
     // The destructor walks the same doubling to know each slab's size.
-    nextSlabBytes_ = std::min(kHugePage, 2 * bytes);
+    nextSlabBytes_ = std::min(kLargestSlab, 2 * bytes);
 }
 
 } // namespace mapolt
