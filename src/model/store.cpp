@@ -342,7 +342,7 @@ void Store::removeFromMany(Record& a, std::size_t rel, Record* m) {
     }
 }
 
-void Store::replay(UndoStep& step, bool forward, const Value* after) {
+void Store::replay(UndoStep& step, bool forward, WordPool& snapshots, const Value* after) {
     if (const auto* c = std::get_if<AttributeChange>(&step)) {
         c->record->schema().attributes[c->attribute].write(
             *c->record, forward && after != nullptr ? *after : c->before.value());
@@ -367,9 +367,7 @@ void Store::replay(UndoStep& step, bool forward, const Value* after) {
         }
         c->other = now;
     } else if (auto* c = std::get_if<UsageRewrite>(&step)) {
-        UsageSnapshot now = UsageSnapshot::of(*c->assignment);
-        c->other.restore(*this, *c->assignment);
-        c->other = std::move(now);
+        c->other.exchange(*this, *c->assignment, snapshots);
     }
 }
 

@@ -103,7 +103,8 @@ class Store {
     void writeToOne(Record& a, std::size_t rel, Record* b);
     void writeToMany(Record& a, std::size_t rel, Record* m, bool add);
     // `after` is the value an attribute change takes going forward.
-    void replay(UndoStep& step, bool forward, const Value* after = nullptr);
+    // Usage snapshots the replay takes anew come from `snapshots`.
+    void replay(UndoStep& step, bool forward, WordPool& snapshots, const Value* after = nullptr);
     void setDeleted(Record& r, bool deleted);
     void purgeDeletedRecords();
     void notify(Record& r, std::size_t key);

@@ -82,7 +82,8 @@ bool UndoManager::coverUsageRewrite(ATaskResource& assignment) {
         redoLabels_.clear();
         if (open_.steps.empty())
             openId_ = nextId_++;
-        open_.steps.push_back(UsageRewrite{&assignment, UsageSnapshot::of(assignment)});
+        open_.steps.push_back(
+            UsageRewrite{&assignment, UsageSnapshot::of(assignment, open_.snapshots)});
         mark.attributes = (mark.attributes | kUsageKept) & ~kUsageRewrittenAgain;
     } else {
         mark.attributes |= kUsageRewrittenAgain;
@@ -95,6 +96,14 @@ std::size_t UndoManager::recordedStepCount() const {
     for (const auto* stack : {&undoStack_, &redoStack_})
         for (const Group& g : *stack)
             n += g.steps.size();
+    return n;
+}
+
+std::size_t UndoManager::snapshotWordCount() const {
+    std::size_t n = open_.snapshots.size();
+    for (const auto* stack : {&undoStack_, &redoStack_})
+        for (const Group& g : *stack)
+            n += g.snapshots.size();
     return n;
 }
 
@@ -174,7 +183,8 @@ void UndoManager::undo() {
     redoLabels_.push_back(std::move(undoLabels_.back()));
     undoLabels_.pop_back();
     replaying_ = true;
-    group.steps.forEachReversed([this](UndoStep& step) { store_.replay(step, false); });
+    group.steps.forEachReversed(
+        [this, &group](UndoStep& step) { store_.replay(step, false, group.snapshots); });
     replaying_ = false;
     redoStack_.push_back(std::move(group));
     if (afterUndoRedo_)
@@ -192,7 +202,7 @@ void UndoManager::redo() {
     replaying_ = true;
     std::size_t next = 0;
     group.steps.forEach([&](UndoStep& step) {
-        store_.replay(step, true,
+        store_.replay(step, true, group.snapshots,
                       std::holds_alternative<AttributeChange>(step) ? &group.after[next++]
                                                                     : nullptr);
     });

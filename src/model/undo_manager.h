@@ -5,6 +5,7 @@
 #include "model/task_placement.h"
 #include "model/usage_snapshot.h"
 #include "model/value.h"
+#include "model/word_pool.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +94,8 @@ class UndoManager {
     std::size_t undoGroupCount() const { return undoStack_.size() + (open_.steps.empty() ? 0 : 1); }
     // Steps held by the open group and by every closed one.
     std::size_t recordedStepCount() const;
+    // Words the usage snapshots of every group took.
+    std::size_t snapshotWordCount() const;
     void undo();
     void redo();
     void removeAllActions();
@@ -124,6 +127,8 @@ class UndoManager {
         BlockLog<UndoStep> steps;
         // The values after the group of its attribute changes, in order, read when undone.
         std::vector<Value> after;
+        // The words of the group's usage snapshots.
+        WordPool snapshots;
     };
     struct GroupLabel {
         std::string name;

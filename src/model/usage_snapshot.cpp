@@ -2,6 +2,7 @@
 
 #include "model/resource.h"
 #include "model/store.h"
+#include "model/word_pool.h"
 
 #include <algorithm>
 #include <bit>
@@ -82,24 +83,26 @@ bool sameValue(const std::optional<float>& a, const std::optional<float>& b) {
     return !a || std::bit_cast<std::uint32_t>(*a) == std::bit_cast<std::uint32_t>(*b);
 }
 
-} // namespace
-
-UsageSnapshot UsageSnapshot::of(const ATaskResource& assignment) {
-    // Two passes over the set rather than a copy of it: one allocation per assignment.
+// The layout the assignment's usage takes, and the resource all its records share.
+Layout layoutFor(const ATaskResource& assignment, Resource*& shared) {
     const std::size_t count = assignment.resourceUsage.size();
-    Resource* shared = count == 0 ? nullptr : (*assignment.resourceUsage.begin())->resource();
+    shared = count == 0 ? nullptr : (*assignment.resourceUsage.begin())->resource();
     bool mixed = false;
     for (const AResourceUsage* u : assignment.resourceUsage)
         mixed = mixed || u->resource() != shared;
-    const Layout l{count, mixed};
-    auto words = std::make_unique<std::uint32_t[]>(l.total());
-    words[0] = static_cast<std::uint32_t>(count);
-    words[1] = mixed ? kMixedResources : 0;
-    putPointer(&words[2], mixed ? nullptr : shared);
+    return {count, mixed};
+}
+
+// Writes the usage into zeroed words laid out as `l`.
+void fill(const ATaskResource& assignment, const Layout& l, Resource* shared,
+          std::uint32_t* words) {
+    words[0] = static_cast<std::uint32_t>(l.count);
+    words[1] = l.mixed ? kMixedResources : 0;
+    putPointer(&words[2], l.mixed ? nullptr : shared);
     std::size_t j = 0;
     for (AResourceUsage* u : assignment.resourceUsage) {
         putPointer(&words[l.records() + 2 * j], u);
-        if (mixed)
+        if (l.mixed)
             putPointer(&words[l.resources() + 2 * j], u->resource());
         for (std::size_t k = 0; k < 3; ++k) {
             const std::optional<float>& v = (u->*kFields[k]).optional();
@@ -111,7 +114,30 @@ UsageSnapshot UsageSnapshot::of(const ATaskResource& assignment) {
         }
         ++j;
     }
-    return UsageSnapshot(std::move(words));
+}
+
+} // namespace
+
+// Two passes over the set rather than a copy of it.
+UsageSnapshot UsageSnapshot::of(const ATaskResource& assignment, WordPool& pool) {
+    Resource* shared = nullptr;
+    const Layout l = layoutFor(assignment, shared);
+    std::uint32_t* words = pool.allocate(l.total());
+    fill(assignment, l, shared, words);
+    return UsageSnapshot(words, l.total());
+}
+
+void UsageSnapshot::exchange(Store& store, ATaskResource& assignment, WordPool& pool) {
+    Resource* shared = nullptr;
+    const Layout l = layoutFor(assignment, shared);
+    std::vector<std::uint32_t> now(l.total());
+    fill(assignment, l, shared, now.data());
+    restore(store, assignment);
+    if (now.size() > capacity_) {
+        words_ = pool.allocate(now.size());
+        capacity_ = now.size();
+    }
+    std::copy(now.begin(), now.end(), words_);
 }
 
 bool UsageSnapshot::matches(const ATaskResource& assignment) const {
@@ -120,7 +146,7 @@ bool UsageSnapshot::matches(const ATaskResource& assignment) const {
         return false;
     if (n == 0)
         return true;
-    const Layout l = layoutOf(words_.get());
+    const Layout l = layoutOf(words_);
     std::size_t j = 0;
     for (const AResourceUsage* u : assignment.resourceUsage) {
         if (u != getPointer<AResourceUsage>(&words_[l.records() + 2 * j]))
@@ -129,7 +155,7 @@ bool UsageSnapshot::matches(const ATaskResource& assignment) const {
         if (u->resource() != r)
             return false;
         for (std::size_t k = 0; k < 3; ++k)
-            if (!sameValue((u->*kFields[k]).optional(), valueAt(words_.get(), l, j, k)))
+            if (!sameValue((u->*kFields[k]).optional(), valueAt(words_, l, j, k)))
                 return false;
         ++j;
     }
@@ -139,7 +165,7 @@ bool UsageSnapshot::matches(const ATaskResource& assignment) const {
 void UsageSnapshot::restore(Store& store, ATaskResource& assignment) const {
     const RelIndexes& rel = indexes();
     const std::size_t n = size();
-    const Layout l = words_ ? layoutOf(words_.get()) : Layout{0, false};
+    const Layout l = words_ ? layoutOf(words_) : Layout{0, false};
     std::vector<Record*> target(n);
     for (std::size_t j = 0; j < n; ++j)
         target[j] = getPointer<Record>(&words_[l.records() + 2 * j]);
@@ -158,7 +184,7 @@ void UsageSnapshot::restore(Store& store, ATaskResource& assignment) const {
         store.setDeleted(*u, false);
         for (std::size_t k = 0; k < 3; ++k) {
             std::optional<float>& slot = FieldAccess::raw(u->*kFields[k]);
-            const std::optional<float> v = valueAt(words_.get(), l, j, k);
+            const std::optional<float> v = valueAt(words_, l, j, k);
             if (sameValue(slot, v))
                 continue;
             slot = v;

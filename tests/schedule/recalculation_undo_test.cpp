@@ -81,6 +81,22 @@ TEST_F(RecalculationUndoTest, UndoAndRedoOfAMovingRecalculationRestoreEveryRecor
     EXPECT_EQ(storeImage(fx.store), before);
 }
 
+TEST_F(RecalculationUndoTest, UndoingAndRedoingAgainAndAgainTakesNoMoreRoom) {
+    holiday(fx.calendars.getBaseCalandar(), 1);
+    recalculate();
+    const std::string after = storeImage(fx.store);
+    UndoManager& undo = fx.store.undoManager();
+    undo.undo();
+    undo.redo();
+    const std::size_t words = undo.snapshotWordCount();
+    for (int i = 0; i < 5; ++i) {
+        undo.undo();
+        undo.redo();
+    }
+    EXPECT_EQ(undo.snapshotWordCount(), words);
+    EXPECT_EQ(storeImage(fx.store), after);
+}
+
 TEST_F(RecalculationUndoTest, AMovingRecalculationKeepsOneStepPerRewrittenAssignment) {
     holiday(fx.calendars.getBaseCalandar(), 1);
     recalculate();
