@@ -17,25 +17,27 @@ bool RecordSet::contains(const Record* r) const {
 }
 
 bool RecordSet::insert(Record* r) {
-    if (r == nullptr || contains(r))
+    if (r == nullptr || (!index_ && contains(r)))
         return false;
     slots_.push_back(r);
-    ++count_;
-    if (index_) {
-        index_->insert(r, static_cast<std::uint32_t>(slots_.size() - 1));
-    } else if (count_ > kIndexThreshold) {
-        rebuildIndex();
+    // One probe both finds a member already there and adds a new one.
+    if (index_ && !index_->insert(r, static_cast<std::uint32_t>(slots_.size() - 1))) {
+        slots_.pop_back();
+        return false;
     }
+    ++count_;
+    if (!index_ && count_ > kIndexThreshold)
+        rebuildIndex();
     return true;
 }
 
 bool RecordSet::erase(Record* r) {
-    const std::ptrdiff_t slot = r == nullptr ? -1 : slotOf(r);
+    if (r == nullptr)
+        return false;
+    const std::ptrdiff_t slot = index_ ? index_->erase(r) : slotOf(r);
     if (slot < 0)
         return false;
     slots_[static_cast<std::size_t>(slot)] = nullptr;
-    if (index_)
-        index_->erase(r);
     --count_;
     if (slots_.size() > 2 * static_cast<std::size_t>(count_) + 8)
         compact();

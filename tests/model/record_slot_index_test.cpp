@@ -18,14 +18,18 @@ TEST(RecordSlotIndexTest, AgreesWithAMapUnderRandomInsertsAndErases) {
     std::mt19937 rng(7);
     for (int step = 0; step < 200'000; ++step) {
         const Record* r = key(rng() % arena.size());
+        const auto slot = static_cast<std::uint32_t>(rng() % 100'000);
         if (reference.contains(r)) {
             if (rng() % 2) {
-                index.erase(r);
+                ASSERT_EQ(index.erase(r), static_cast<std::ptrdiff_t>(reference[r]));
                 reference.erase(r);
+            } else {
+                // Present already: the slot it has stays.
+                ASSERT_FALSE(index.insert(r, slot));
             }
         } else {
-            const auto slot = static_cast<std::uint32_t>(rng() % 100'000);
-            index.insert(r, slot);
+            ASSERT_EQ(index.erase(r), -1);
+            ASSERT_TRUE(index.insert(r, slot));
             reference.emplace(r, slot);
         }
         if (step % 997 == 0) {
