@@ -91,20 +91,20 @@ bool UndoManager::coverUsageRewrite(ATaskResource& assignment) {
     return true;
 }
 
-std::size_t UndoManager::recordedStepCount() const {
-    std::size_t n = open_.steps.size();
+template <class F> std::size_t UndoManager::sumOverGroups(const F& amountOf) const {
+    std::size_t n = amountOf(open_);
     for (const auto* stack : {&undoStack_, &redoStack_})
         for (const Group& g : *stack)
-            n += g.steps.size();
+            n += amountOf(g);
     return n;
 }
 
+std::size_t UndoManager::recordedStepCount() const {
+    return sumOverGroups([](const Group& g) { return g.steps.size(); });
+}
+
 std::size_t UndoManager::snapshotWordCount() const {
-    std::size_t n = open_.snapshots.size();
-    for (const auto* stack : {&undoStack_, &redoStack_})
-        for (const Group& g : *stack)
-            n += g.snapshots.size();
-    return n;
+    return sumOverGroups([](const Group& g) { return g.snapshots.size(); });
 }
 
 // An attribute whose value is back where the group found it needs no step, nor usage that

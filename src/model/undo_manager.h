@@ -134,6 +134,8 @@ class UndoManager {
         std::string name;
         std::uint64_t id = 0;
     };
+    // The open group's amount plus every closed one's.
+    template <class F> std::size_t sumOverGroups(const F& amountOf) const;
     void dropUnchanged(Group& group) const;
     void endUsageCover(const UndoStep& step) const;
     static void captureAfter(Group& group);
