@@ -2,6 +2,7 @@
 
 #include "model/record_set.h"
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -29,7 +30,11 @@ class ToOneBase {
 
   private:
     friend struct FieldAccess;
+    friend class RecordSet;
     Record* target_ = nullptr;
+    // This record's slot in the target's set, when the inverse end is a to-many. The set
+    // keeps it current, so it finds and removes members without an index of its own.
+    std::uint32_t slotInTarget_ = 0;
 };
 
 template <class T> class ToOne : public ToOneBase {

@@ -1,10 +1,34 @@
 #include "model/record_set.h"
 
+#include "model/fields.h"
+#include "model/record.h"
+
 #include <algorithm>
+#include <cassert>
 
 namespace mapolt {
 
+void RecordSet::keepSlotsInMembers(Entity member, std::uint16_t offset) {
+    assert(slots_.empty() && offset != 0);
+    memberEntity_ = member;
+    slotKeeperOffset_ = offset;
+}
+
+std::uint32_t& RecordSet::slotKeptBy(const Record* r) const {
+    // Records are never const in the store; the set only reads and writes its own slot.
+    char* bytes = reinterpret_cast<char*>(const_cast<Record*>(r));
+    return reinterpret_cast<ToOneBase*>(bytes + slotKeeperOffset_)->slotInTarget_;
+}
+
 std::ptrdiff_t RecordSet::slotOf(const Record* r) const {
+    if (membersKeepSlots()) {
+        if (r->entity() != memberEntity_)
+            return -1;
+        // A slot left over from an earlier membership points past the end or at another
+        // member: only a member's own slot holds it.
+        const std::uint32_t slot = slotKeptBy(r);
+        return slot < slots_.size() && slots_[slot] == r ? static_cast<std::ptrdiff_t>(slot) : -1;
+    }
     if (index_) {
         return index_->find(r);
     }
@@ -17,7 +41,17 @@ bool RecordSet::contains(const Record* r) const {
 }
 
 bool RecordSet::insert(Record* r) {
-    if (r == nullptr || (!index_ && contains(r)))
+    if (r == nullptr)
+        return false;
+    if (membersKeepSlots()) {
+        if (r->entity() != memberEntity_ || slotOf(r) >= 0)
+            return false;
+        slots_.push_back(r);
+        slotKeptBy(r) = static_cast<std::uint32_t>(slots_.size() - 1);
+        ++count_;
+        return true;
+    }
+    if (!index_ && contains(r))
         return false;
     slots_.push_back(r);
     // One probe both finds a member already there and adds a new one.
@@ -54,12 +88,16 @@ std::vector<Record*> RecordSet::members() const {
 
 void RecordSet::compact() {
     std::erase(slots_, nullptr);
-    if (count_ <= kIndexThreshold) {
-        index_.reset();
-        slots_.shrink_to_fit();
-    } else {
+    if (membersKeepSlots()) {
+        for (std::uint32_t i = 0; i < slots_.size(); ++i)
+            slotKeptBy(slots_[i]) = i;
+    } else if (count_ > kIndexThreshold) {
         rebuildIndex();
+    } else {
+        index_.reset();
     }
+    if (count_ <= kIndexThreshold)
+        slots_.shrink_to_fit();
 }
 
 void RecordSet::rebuildIndex() {

@@ -10,15 +10,21 @@
 namespace mapolt {
 
 class Record;
+enum class Entity : std::uint8_t;
 
 // The members of a to-many relationship end: a set that iterates in insertion order.
-// Removal leaves a hole that is compacted later, and large sets keep a hash index, so
-// adding, finding and removing stay O(1) even on a parent with 100,000 children.
+// Removal leaves a hole that is compacted later. Adding, finding and removing stay O(1)
+// even on a parent with 100,000 children: the members of a one-to-many end keep their
+// own slot in their to-one end back to the owner, and other large sets keep a hash index.
 class RecordSet {
   public:
     RecordSet() = default;
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
+
+    // Members, all of entity `member`, keep their slot in their to-one end `offset` bytes
+    // into the record. Set once, while the set is empty.
+    void keepSlotsInMembers(Entity member, std::uint16_t offset);
 
     std::size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
@@ -57,12 +63,17 @@ class RecordSet {
   private:
     static constexpr std::size_t kIndexThreshold = 16;
     std::ptrdiff_t slotOf(const Record* r) const;
+    std::uint32_t& slotKeptBy(const Record* r) const;
+    bool membersKeepSlots() const { return slotKeeperOffset_ != 0; }
     void compact();
     void rebuildIndex();
 
     std::vector<Record*> slots_;
     std::unique_ptr<RecordSlotIndex> index_;
     std::uint32_t count_ = 0;
+    // 0 when members keep no slot: a record's fields never start at its first byte.
+    std::uint16_t slotKeeperOffset_ = 0;
+    Entity memberEntity_{};
 };
 
 } // namespace mapolt

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace mapolt {
 
@@ -33,6 +34,21 @@ void resolveInverses(std::vector<EntitySchema>& all) {
     }
 }
 
+void findMemberSlotEnds(std::vector<EntitySchema>& all) {
+    for (EntitySchema& s : all) {
+        for (std::size_t i = 0; i < s.relationships.size(); ++i) {
+            const RelationshipDesc& r = s.relationships[i];
+            const RelationshipDesc& back =
+                all[static_cast<std::size_t>(r.target)].relationships[r.inverseIndex];
+            if (!r.toMany || back.toMany)
+                continue;
+            if (back.offset == 0 || back.offset > std::numeric_limits<std::uint16_t>::max())
+                schemaFault(s.name + "." + r.name + " has its inverse out of reach");
+            s.memberSlotEnds.push_back({i, static_cast<std::uint16_t>(back.offset)});
+        }
+    }
+}
+
 void indexAttributeOffsets(std::vector<EntitySchema>& all) {
     for (EntitySchema& s : all) {
         // Backwards, so that the first of any two attributes at one offset wins.
@@ -51,6 +67,7 @@ const std::vector<EntitySchema>& registry() {
         if (built.size() != kEntityCount)
             schemaFault("entity count");
         resolveInverses(built);
+        findMemberSlotEnds(built);
         indexAttributeOffsets(built);
         return built;
     }();

@@ -65,6 +65,13 @@ struct EntitySchema {
     // Builds a record in room the store provides.
     Record* (*construct)(void* place) = nullptr;
     std::size_t recordSize = 0;
+    // The one-to-many ends of this entity, whose members keep their slot in their to-one
+    // end back (at that end's offset in the member).
+    struct MemberSlotEnd {
+        std::size_t relationship;
+        std::uint16_t memberEndOffset;
+    };
+    std::vector<MemberSlotEnd> memberSlotEnds;
 
     const AttributeDesc* attribute(std::string_view name) const;
     const RelationshipDesc* relationship(std::string_view name) const;

@@ -42,7 +42,12 @@ void Store::RecordDisposal::operator()(Record* r) const {
 
 Record* Store::insert(Entity e) {
     const std::size_t entity = static_cast<std::size_t>(e);
-    OwnedRecord rec(schemaOf(e).construct(arenas_[entity].allocate()));
+    const EntitySchema& schema = schemaOf(e);
+    OwnedRecord rec(schema.construct(arenas_[entity].allocate()));
+    for (const EntitySchema::MemberSlotEnd& end : schema.memberSlotEnds) {
+        const RelationshipDesc& d = schema.relationships[end.relationship];
+        d.many(*rec)->keepSlotsInMembers(d.target, end.memberEndOffset);
+    }
     rec->store_ = this;
     rec->serial_ = nextSerial_++;
     Record* r = rec.get();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -73,6 +74,75 @@ TEST_F(StoreTest, DeletionClearsPartnersAndUndoBringsItBack) {
     EXPECT_TRUE(b->dependeeTasks.contains(link));
     store.undoManager().redo();
     EXPECT_TRUE(store.fetch<DepLink>().empty());
+}
+
+// A one-to-many set finds its members through the slot each keeps in its to-one end, so
+// a slot gone stale after a move, a compaction or an undo would lose or duplicate members.
+TEST_F(StoreTest, OneToManySetsFollowTheirMembersThroughMovesDeletionsAndUndo) {
+    std::vector<Resource*> owners;
+    for (int i = 0; i < 3; ++i)
+        owners.push_back(store.insert<Resource>());
+    std::vector<AResourceUsage*> usage;
+    for (int i = 0; i < 300; ++i)
+        usage.push_back(store.insert<AResourceUsage>());
+    // Each owner's members in the order they joined.
+    std::vector<std::vector<Record*>> expected(owners.size());
+    auto ownerIndex = [&](const Resource* r) {
+        return static_cast<std::size_t>(std::find(owners.begin(), owners.end(), r) -
+                                        owners.begin());
+    };
+    auto sorted = [](std::vector<Record*> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    auto checkAgainst = [&](const std::vector<std::vector<Record*>>& want, bool inOrder) {
+        for (std::size_t o = 0; o < owners.size(); ++o) {
+            const std::vector<Record*> have = owners[o]->resourceUsage.members();
+            ASSERT_EQ(inOrder ? have : sorted(have), inOrder ? want[o] : sorted(want[o]));
+            for (AResourceUsage* u : usage)
+                ASSERT_EQ(owners[o]->resourceUsage.contains(u),
+                          u->resource() == owners[o] && !u->isDeleted());
+        }
+    };
+    std::mt19937 rng(11);
+    for (int step = 0; step < 4000; ++step) {
+        AResourceUsage* u = usage[rng() % usage.size()];
+        if (u->isDeleted())
+            continue;
+        const unsigned pick = rng() % 8;
+        Resource* old = u->resource();
+        if (old != nullptr && (pick < 2 || old != owners[pick % owners.size()]))
+            std::erase(expected[ownerIndex(old)], u);
+        if (pick == 0) {
+            store.deleteRecord(u);
+        } else if (pick == 1) {
+            u->set(&AResourceUsage::resource, nullptr);
+        } else {
+            // Joining the set it is already in leaves a member where it is.
+            Resource* to = owners[pick % owners.size()];
+            if (pick % 2 == 0) {
+                to->addTo(&Resource::resourceUsage, u);
+            } else {
+                u->set(&AResourceUsage::resource, to);
+            }
+            if (to != old)
+                expected[ownerIndex(to)].push_back(u);
+        }
+        if (step % 50 == 0)
+            store.flushPendingChanges();
+        if (step % 200 == 0)
+            checkAgainst(expected, true);
+    }
+    store.flushPendingChanges();
+    checkAgainst(expected, true);
+
+    // Undo brings members back at the end of their sets, so from here order is not kept.
+    while (store.undoManager().canUndo())
+        store.undoManager().undo();
+    checkAgainst(std::vector<std::vector<Record*>>(owners.size()), false);
+    while (store.undoManager().canRedo())
+        store.undoManager().redo();
+    checkAgainst(expected, false);
 }
 
 TEST_F(StoreTest, PrimitiveWritesAreNeitherObservedNorUndone) {
