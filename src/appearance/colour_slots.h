@@ -45,7 +45,7 @@ inline constexpr std::size_t kColourSlotCount = 16;
 struct ColourSlotDesc {
     ColourSlot slot;
     std::string_view name;
-    ToOne<Colour> StyleColours::*member;
+    OneToOne<Colour> StyleColours::*member;
 };
 
 const std::array<ColourSlotDesc, kColourSlotCount>& colourSlots();

@@ -16,10 +16,10 @@ class Calandar final : public Record {
 
     ToOne<Calandar> superCalandar;
     ToMany<Calandar> subCalandars;
-    ToOne<Resource> resource;
+    OneToOne<Resource> resource;
     ToMany<Week> weekWork;
     ToMany<Day> workingDays;
-    ToOne<Project> project;
+    OneToOne<Project> project;
 };
 
 // Working hours of one weekday (viewOrder 0 = Sunday ... 6 = Saturday).

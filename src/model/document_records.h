@@ -30,7 +30,7 @@ class PrintSettings final : public Record {
     Attribute<bool> landscape;
     Attribute<float> scale;
 
-    ToOne<Project> project;
+    OneToOne<Project> project;
 };
 
 class ColumnStates final : public Record {

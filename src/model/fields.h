@@ -30,14 +30,25 @@ class ToOneBase {
 
   private:
     friend struct FieldAccess;
-    friend class RecordSet;
     Record* target_ = nullptr;
-    // This record's slot in the target's set, when the inverse end is a to-many. The set
-    // keeps it current, so it finds and removes members without an index of its own.
+};
+
+// A to-one end whose inverse is a to-many also holds this record's slot in the target's
+// set. The set keeps it current, so it finds and removes members without an index.
+class MemberEndBase : public ToOneBase {
+  private:
+    friend class RecordSet;
     std::uint32_t slotInTarget_ = 0;
 };
 
-template <class T> class ToOne : public ToOneBase {
+// The member's end of a one-to-many relationship.
+template <class T> class ToOne : public MemberEndBase {
+  public:
+    T* operator()() const { return static_cast<T*>(target()); }
+};
+
+// Either end of a one-to-one relationship: a target and nothing more.
+template <class T> class OneToOne : public ToOneBase {
   public:
     T* operator()() const { return static_cast<T*>(target()); }
 };

@@ -17,9 +17,9 @@ class Project final : public Record {
     Attribute<bool> showDivider;
     Attribute<float> dividerPosition;
 
-    ToOne<Style> style;
-    ToOne<PrintSettings> printSettings;
-    ToOne<Calandar> cal;
+    OneToOne<Style> style;
+    OneToOne<PrintSettings> printSettings;
+    OneToOne<Calandar> cal;
     ToMany<MileStone> milestones;
     ToMany<ATask> tasks;
     ToMany<Baseline> baselines;

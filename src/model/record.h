@@ -34,6 +34,7 @@ class Record {
         notePrimitiveWrite(schema().attributeIndexAtOffset(offsetOf(member)));
     }
     template <class R, class T> void set(ToOne<T> R::*member, std::type_identity_t<T*> target);
+    template <class R, class T> void set(OneToOne<T> R::*member, std::type_identity_t<T*> target);
     template <class R, class T> void addTo(ToMany<T> R::*member, std::type_identity_t<T*> item);
     template <class R, class T>
     void removeFrom(ToMany<T> R::*member, std::type_identity_t<T*> item);
@@ -104,6 +105,11 @@ void Record::set(Attribute<T> R::*member, std::type_identity_t<std::optional<T>>
 }
 
 template <class R, class T> void Record::set(ToOne<T> R::*member, std::type_identity_t<T*> target) {
+    setToOne(schema().relationshipIndexAtOffset(offsetOf(member)), target);
+}
+
+template <class R, class T>
+void Record::set(OneToOne<T> R::*member, std::type_identity_t<T*> target) {
     setToOne(schema().relationshipIndexAtOffset(offsetOf(member)), target);
 }
 

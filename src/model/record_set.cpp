@@ -17,7 +17,7 @@ void RecordSet::keepSlotsInMembers(Entity member, std::uint16_t offset) {
 std::uint32_t& RecordSet::slotKeptBy(const Record* r) const {
     // Records are never const in the store; the set only reads and writes its own slot.
     char* bytes = reinterpret_cast<char*>(const_cast<Record*>(r));
-    return reinterpret_cast<ToOneBase*>(bytes + slotKeeperOffset_)->slotInTarget_;
+    return reinterpret_cast<MemberEndBase*>(bytes + slotKeeperOffset_)->slotInTarget_;
 }
 
 std::ptrdiff_t RecordSet::slotOf(const Record* r) const {

@@ -21,8 +21,8 @@ class Resource final : public Record {
     Attribute<float> hourlyRate;
     Attribute<std::int32_t> type;
 
-    ToOne<Colour> colour;
-    ToOne<Calandar> cal;
+    OneToOne<Colour> colour;
+    OneToOne<Calandar> cal;
     ToMany<ATaskResource> taskResources;
     ToMany<AResourceUsage> resourceUsage;
 };

@@ -40,6 +40,11 @@ void findMemberSlotEnds(std::vector<EntitySchema>& all) {
             const RelationshipDesc& r = s.relationships[i];
             const RelationshipDesc& back =
                 all[static_cast<std::size_t>(r.target)].relationships[r.inverseIndex];
+            // Only a member's end of a one-to-many holds a slot, so no record carries room
+            // it never uses and no set writes a slot that is not there.
+            if (!r.toMany && r.keepsMemberSlot != back.toMany)
+                schemaFault(s.name + "." + r.name + " must be a ToOne exactly when its inverse " +
+                            "is a to-many, else a OneToOne");
             if (!r.toMany || back.toMany)
                 continue;
             if (back.offset == 0 || back.offset > std::numeric_limits<std::uint16_t>::max())

@@ -52,6 +52,8 @@ struct RelationshipDesc {
     std::string inverseName;
     std::size_t inverseIndex = 0;
     std::size_t offset = 0;
+    // A to-one end that holds its record's slot in the target's set.
+    bool keepsMemberSlot = false;
     ToOneBase* (*one)(Record&) = nullptr;
     RecordSet* (*many)(Record&) = nullptr;
 };

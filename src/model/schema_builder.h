@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace mapolt {
@@ -67,6 +68,8 @@ template <class E> class SchemaBuilder {
     template <auto M> SchemaBuilder& one(const char* name, Entity target, const char* inverse) {
         RelationshipDesc d = relationship(name, false, target, inverse);
         d.offset = offsetOf(&(probe_.*M));
+        d.keepsMemberSlot =
+            std::is_base_of_v<MemberEndBase, std::remove_reference_t<decltype(probe_.*M)>>;
         d.one = [](Record& r) -> ToOneBase* { return &(static_cast<E&>(r).*M); };
         schema_.relationships.push_back(std::move(d));
         return *this;

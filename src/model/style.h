@@ -27,14 +27,14 @@ class Style final : public Record {
     Attribute<float> coverOpacity;
     Attribute<bool> boldHeaders;
 
-    ToOne<StyleElement> taskList;
-    ToOne<StyleElement> taskLabels;
-    ToOne<StyleElement> resourceLabels;
-    ToOne<StyleElement> milestoneLabels;
-    ToOne<StyleColours> colours;
-    ToOne<StyleMargin> margins;
-    ToOne<StyleShadow> shadowStyle;
-    ToOne<Project> project;
+    OneToOne<StyleElement> taskList;
+    OneToOne<StyleElement> taskLabels;
+    OneToOne<StyleElement> resourceLabels;
+    OneToOne<StyleElement> milestoneLabels;
+    OneToOne<StyleColours> colours;
+    OneToOne<StyleMargin> margins;
+    OneToOne<StyleShadow> shadowStyle;
+    OneToOne<Project> project;
 };
 
 // Text style of one kind of label.
@@ -49,10 +49,10 @@ class StyleElement final : public Record {
     Attribute<std::int32_t> position;
     Attribute<bool> colourAsElem;
 
-    ToOne<Style> styleAsTaskList;
-    ToOne<Style> styleAsTaskLabels;
-    ToOne<Style> styleAsResourceLabels;
-    ToOne<Style> styleAsMilestoneLabels;
+    OneToOne<Style> styleAsTaskList;
+    OneToOne<Style> styleAsTaskLabels;
+    OneToOne<Style> styleAsResourceLabels;
+    OneToOne<Style> styleAsMilestoneLabels;
 };
 
 class StyleColours final : public Record {
@@ -60,23 +60,23 @@ class StyleColours final : public Record {
     static constexpr Entity kEntity = Entity::StyleColours;
     StyleColours() : Record(kEntity) {}
 
-    ToOne<Colour> background;
-    ToOne<Colour> background2;
-    ToOne<Colour> horizontal;
-    ToOne<Colour> vertical;
-    ToOne<Colour> nonWorking;
-    ToOne<Colour> links;
-    ToOne<Colour> outline;
-    ToOne<Colour> ruler1;
-    ToOne<Colour> ruler2;
-    ToOne<Colour> superTask;
-    ToOne<Colour> task;
-    ToOne<Colour> superTask2;
-    ToOne<Colour> task2;
-    ToOne<Colour> startLine;
-    ToOne<Colour> todayLine;
-    ToOne<Colour> grid;
-    ToOne<Style> style;
+    OneToOne<Colour> background;
+    OneToOne<Colour> background2;
+    OneToOne<Colour> horizontal;
+    OneToOne<Colour> vertical;
+    OneToOne<Colour> nonWorking;
+    OneToOne<Colour> links;
+    OneToOne<Colour> outline;
+    OneToOne<Colour> ruler1;
+    OneToOne<Colour> ruler2;
+    OneToOne<Colour> superTask;
+    OneToOne<Colour> task;
+    OneToOne<Colour> superTask2;
+    OneToOne<Colour> task2;
+    OneToOne<Colour> startLine;
+    OneToOne<Colour> todayLine;
+    OneToOne<Colour> grid;
+    OneToOne<Style> style;
 };
 
 class StyleShadow final : public Record {
@@ -88,8 +88,8 @@ class StyleShadow final : public Record {
     Attribute<float> x;
     Attribute<float> y;
 
-    ToOne<Colour> colour;
-    ToOne<Style> style;
+    OneToOne<Colour> colour;
+    OneToOne<Style> style;
 };
 
 class StyleMargin final : public Record {
@@ -103,7 +103,7 @@ class StyleMargin final : public Record {
     Attribute<float> left;
     Attribute<float> right;
 
-    ToOne<Style> style;
+    OneToOne<Style> style;
 };
 
 // Never shared: each owner has its own colour record, so the owner ends are one-to-one.
@@ -117,26 +117,26 @@ class Colour final : public Record {
     Attribute<float> blue;
     Attribute<float> alpha;
 
-    ToOne<ATask> task;
-    ToOne<MileStone> milestone;
-    ToOne<Resource> resource;
-    ToOne<StyleShadow> shadowStyle;
-    ToOne<StyleColours> backgroundSlot;
-    ToOne<StyleColours> background2Slot;
-    ToOne<StyleColours> horizontalSlot;
-    ToOne<StyleColours> verticalSlot;
-    ToOne<StyleColours> nonWorkingSlot;
-    ToOne<StyleColours> linksSlot;
-    ToOne<StyleColours> outlineSlot;
-    ToOne<StyleColours> ruler1Slot;
-    ToOne<StyleColours> ruler2Slot;
-    ToOne<StyleColours> superTaskSlot;
-    ToOne<StyleColours> taskSlot;
-    ToOne<StyleColours> superTask2Slot;
-    ToOne<StyleColours> task2Slot;
-    ToOne<StyleColours> startLineSlot;
-    ToOne<StyleColours> todayLineSlot;
-    ToOne<StyleColours> gridSlot;
+    OneToOne<ATask> task;
+    OneToOne<MileStone> milestone;
+    OneToOne<Resource> resource;
+    OneToOne<StyleShadow> shadowStyle;
+    OneToOne<StyleColours> backgroundSlot;
+    OneToOne<StyleColours> background2Slot;
+    OneToOne<StyleColours> horizontalSlot;
+    OneToOne<StyleColours> verticalSlot;
+    OneToOne<StyleColours> nonWorkingSlot;
+    OneToOne<StyleColours> linksSlot;
+    OneToOne<StyleColours> outlineSlot;
+    OneToOne<StyleColours> ruler1Slot;
+    OneToOne<StyleColours> ruler2Slot;
+    OneToOne<StyleColours> superTaskSlot;
+    OneToOne<StyleColours> taskSlot;
+    OneToOne<StyleColours> superTask2Slot;
+    OneToOne<StyleColours> task2Slot;
+    OneToOne<StyleColours> startLineSlot;
+    OneToOne<StyleColours> todayLineSlot;
+    OneToOne<StyleColours> gridSlot;
 };
 
 } // namespace mapolt

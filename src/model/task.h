@@ -46,13 +46,13 @@ class ATask final : public Record {
 
     ToOne<ATask> superTask;
     ToMany<ATask> subTasks;
-    ToOne<ATask> nextSibling;
-    ToOne<ATask> prevSibling;
+    OneToOne<ATask> nextSibling;
+    OneToOne<ATask> prevSibling;
     ToMany<DepLink> dependTasks;
     ToMany<DepLink> dependeeTasks;
     ToMany<ATaskResource> resources;
     ToMany<MileStone> milestone;
-    ToOne<Colour> colour;
+    OneToOne<Colour> colour;
     ToOne<Project> project;
 };
 
@@ -80,7 +80,7 @@ class MileStone final : public Record {
     Attribute<bool> useFixedDate;
     Attribute<Date> fixedDate;
 
-    ToOne<Colour> colour;
+    OneToOne<Colour> colour;
     ToMany<ATask> tasks;
     ToOne<Project> project;
 };
